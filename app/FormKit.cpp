@@ -1,0 +1,162 @@
+#include "app/FormKit.h"
+
+#include <QEvent>
+#include <QFontDatabase>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QRadioButton>
+
+QFont FormFont(int pixelSize, bool bold) {
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setPixelSize(pixelSize);
+    font.setBold(bold);
+    return font;
+}
+
+QFont ArialFont(int pixelSize, bool bold) {
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(pixelSize);
+    font.setBold(bold);
+    return font;
+}
+
+void InstallFontSubstitutes() {
+    // The forms are laid out for "MS Sans Serif" and Arial; where they are missing, use a
+    // metric-compatible family so that no caption is clipped.
+    const QStringList substitutes = {QStringLiteral("Liberation Sans"),
+                                     QStringLiteral("Arimo"), QStringLiteral("DejaVu Sans")};
+    for (const QString& family : {QStringLiteral("MS Sans Serif"), QStringLiteral("Arial")}) {
+        if (!QFontDatabase::families().contains(family, Qt::CaseInsensitive)) {
+            QFont::insertSubstitutions(family, substitutes);
+        }
+    }
+}
+
+QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, int left, int top,
+                  const QFont& font) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setFont(font);
+    label->move(left, top);
+    label->adjustSize();
+    return label;
+}
+
+QLabel* MakeWrappedLabel(QWidget* parent, const char* name, const QString& text,
+                         const QRect& geometry, const QFont& font) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setFont(font);
+    label->setWordWrap(true);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setGeometry(geometry);
+    return label;
+}
+
+QLabel* MakeImage(QWidget* parent, const char* name, const QPixmap& pixmap, const QRect& geometry) {
+    auto* image = new QLabel(parent);
+    image->setObjectName(QString::fromLatin1(name));
+    image->setPixmap(pixmap);
+    image->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    QRect g = geometry;
+    if (g.size().isEmpty()) {
+        g.setSize(pixmap.size());
+    }
+    image->setGeometry(g);
+    return image;
+}
+
+QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text,
+                        const QRect& geometry, const QFont& font) {
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setFont(font);
+    button->setGeometry(geometry);
+    return button;
+}
+
+QRadioButton* MakeRadioButton(QWidget* parent, const char* name, const QString& text,
+                              const QRect& geometry, const QFont& font) {
+    auto* radio = new QRadioButton(text, parent);
+    radio->setObjectName(QString::fromLatin1(name));
+    radio->setFont(font);
+    if (geometry.size().isEmpty()) {
+        radio->move(geometry.topLeft());
+        radio->adjustSize();
+    } else {
+        radio->setGeometry(geometry);
+    }
+    return radio;
+}
+
+bool LoadPictureFile(QLabel* image, const QString& path, bool stretch) {
+    QPixmap picture;
+    if (path.isEmpty() || !picture.load(path) || picture.isNull()) {
+        return false;
+    }
+    if (stretch) {
+        picture = picture.scaled(image->size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    }
+    image->setPixmap(picture);
+    return true;
+}
+
+QString FromAnsi(const std::string& text) {
+#ifdef Q_OS_WIN
+    return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
+#else
+    const QByteArray bytes(text.data(), static_cast<qsizetype>(text.size()));
+    QString decoded = QString::fromUtf8(bytes);
+    // A text that is not valid UTF-8 comes from a Windows-made file: read it as Latin-1.
+    if (decoded.contains(QChar::ReplacementCharacter) &&
+        !bytes.contains(QByteArrayLiteral("\xEF\xBF\xBD"))) {
+        return QString::fromLatin1(bytes);
+    }
+    return decoded;
+#endif
+}
+
+std::string ToAnsi(const QString& text) {
+#ifdef Q_OS_WIN
+    return text.toLocal8Bit().toStdString();
+#else
+    return text.toUtf8().toStdString();
+#endif
+}
+
+namespace {
+class ClickFilter : public QObject {
+public:
+    ClickFilter(QObject* parent, std::function<void()> onClick)
+        : QObject(parent), onClick_(std::move(onClick)) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::MouseButtonRelease &&
+            static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+            onClick_();
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> onClick_;
+};
+}  // namespace
+
+void MakeClickable(QWidget* widget, std::function<void()> onClick) {
+    widget->setCursor(Qt::PointingHandCursor);
+    widget->installEventFilter(new ClickFilter(widget, std::move(onClick)));
+}
+
+void StyleAsLink(QLabel* label) {
+    QFont font = label->font();
+    font.setUnderline(true);
+    label->setFont(font);
+    QPalette pal = label->palette();
+    pal.setColor(QPalette::WindowText, Qt::blue);
+    label->setPalette(pal);
+    label->setCursor(Qt::PointingHandCursor);
+}

@@ -1,0 +1,48 @@
+#pragma once
+// Helpers that build a page's controls at the pixel positions of its form layout, with the
+// object name of the component, so that tests and users can find every control by name.
+
+#include <QFont>
+#include <QPixmap>
+#include <QRect>
+#include <QString>
+#include <functional>
+#include <string>
+
+class QLabel;
+class QPushButton;
+class QRadioButton;
+class QWidget;
+
+// The form fonts. "MS Sans Serif" and Arial are mapped to a metric-compatible font where
+// they are missing (see InstallFontSubstitutes).
+QFont FormFont(int pixelSize, bool bold = false);  // "MS Sans Serif"
+QFont ArialFont(int pixelSize, bool bold = false);
+void InstallFontSubstitutes();
+
+// A label at (left, top). Without a size it sizes itself to its text (auto-size); with one
+// it keeps that size, and `wordWrap` wraps the text inside it.
+QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, int left, int top,
+                  const QFont& font);
+QLabel* MakeWrappedLabel(QWidget* parent, const char* name, const QString& text,
+                         const QRect& geometry, const QFont& font);
+// A picture control showing `pixmap` at `geometry` (a null size takes the picture's size).
+QLabel* MakeImage(QWidget* parent, const char* name, const QPixmap& pixmap, const QRect& geometry);
+QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text,
+                        const QRect& geometry, const QFont& font);
+QRadioButton* MakeRadioButton(QWidget* parent, const char* name, const QString& text,
+                              const QRect& geometry, const QFont& font);
+
+// Loads a picture file into an image control, keeping the control's built-in picture when
+// the file cannot be loaded. True when it was replaced.
+bool LoadPictureFile(QLabel* image, const QString& path, bool stretch = false);
+
+// 8-bit texts of the host layer (the system's ANSI code page; on POSIX UTF-8 when valid,
+// else Latin-1) to and from QString.
+QString FromAnsi(const std::string& text);
+std::string ToAnsi(const QString& text);
+
+// Makes a label look and act like a link (blue, underlined, hand cursor) and calls
+// `onClick` on a left click.
+void MakeClickable(QWidget* widget, std::function<void()> onClick);
+void StyleAsLink(QLabel* label);

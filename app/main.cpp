@@ -1,0 +1,32 @@
+// Vormatic Installer: the setup wizard of the Vormatic laser marking printers.
+
+#include <QStringList>
+#include <memory>
+
+#include "app/Application.h"
+#include "app/TMainForm.h"
+#include "host/BrandingStore.h"
+#include "host/RunOnce.h"
+#include "pages/WizardPages.h"
+
+namespace {
+// The branding store exists before any window: the About box and the pages read it.
+const BrandingStore& branding = BrandingStore::Instance();
+}  // namespace
+
+int main(int argc, char** argv) {
+    (void)branding;
+    Application app(argc, argv);
+    InitApplication(app);
+
+    const QStringList arguments = app.arguments().mid(1);
+    if (IsUsbResumeArgument(arguments)) {
+        // Resumed after a restart: the launcher registered for this start has done its job.
+        ClearRunOnceEntry();
+    }
+
+    std::unique_ptr<TMainForm> shell(CreateWizard(arguments));
+    shell->show();
+    app.exec();
+    return 0;
+}

@@ -1,0 +1,13 @@
+# Warnings for every build type; CI turns them into errors with -DVORMATIC_WERROR=ON.
+set(VORMATIC_WARNINGS
+    -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wold-style-cast -Wcast-align
+    -Wunused -Woverloaded-virtual -Wconversion
+    -Wdouble-promotion -Wformat=2 -Wimplicit-fallthrough -Wmisleading-indentation
+    -Wduplicated-cond -Wlogical-op)
+if(VORMATIC_WERROR)
+    list(APPEND VORMATIC_WARNINGS -Werror)
+endif()
+
+function(vormatic_warnings target)
+    target_compile_options(${target} PRIVATE ${VORMATIC_WARNINGS})
+endfunction()

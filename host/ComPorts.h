@@ -1,0 +1,33 @@
+#pragma once
+// The COM port inventory: the ports HKLM "HARDWARE\DEVICEMAP\SERIALCOMM" lists, the newly
+// added port, and the saved list "BeforePorts" of the program's own registry key.
+
+#include <string>
+#include <vector>
+
+using PortList = std::vector<std::string>;
+
+inline constexpr const char* kSerialCommKey = "HARDWARE\\DEVICEMAP\\SERIALCOMM";
+inline constexpr const char* kInstallerPrefsKey = "Software\\Quorvanta\\VormaticInstaller\\Prefs";
+
+// Appends the current port names to `target` (may be null: the key is still read).
+// Returns "" on success, or the failure's text when a value could not be read; the names
+// read before the failure stay in `target`. A missing key is not a failure.
+std::string ListComPorts(PortList* target);
+
+// The first current port (case-insensitively) missing from `before`, or "" when the current
+// list is not longer than `before` or every name is known. `current` is the list to compare.
+std::string FindNewPortIn(const PortList& current, const PortList& before);
+// The same against a fresh ListComPorts(). The listing's failure text, if any, goes to
+// `failure` when given; the comparison then uses the names read before the failure.
+std::string FindNewPort(const PortList& before, std::string* failure = nullptr);
+
+// "COM1,COM3," for {COM1, COM3}; "" for an empty list.
+std::string FormatBeforePorts(const PortList& ports);
+// The inverse: "COM1,,COM3," gives {COM1, "", COM3}; "COM1" gives {COM1}.
+PortList ParseBeforePorts(std::string text);
+
+// Stores/loads the list as "BeforePorts" under HKCU kInstallerPrefsKey. Registry failures
+// are swallowed: a failed save keeps the older value, a failed load yields what was read.
+void SaveBeforePorts(const PortList& ports);
+PortList LoadBeforePorts();

@@ -1,0 +1,11 @@
+#pragma once
+// Small text helpers shared by the host services and the pages.
+
+#include <string>
+
+// Returns the part of `text` before the first `separator` and leaves in `text` what
+// follows it; without a separator the whole text is returned and `text` becomes empty.
+std::string SplitToken(std::string& text, const std::string& separator);
+
+// Case-insensitive comparison of two 8-bit texts (ASCII letters only fold).
+bool SameTextIgnoringCase(const std::string& a, const std::string& b);

@@ -1,0 +1,59 @@
+#include "pages/WizardPages.h"
+
+#include "app/PageSlots.h"
+#include "app/TMainForm.h"
+#include "pages/about/TAboutBox.h"
+#include "pages/art/Art.h"
+#include "pages/connect/TConnectForm.h"
+#include "pages/finished/TFinishedForm.h"
+#include "pages/license/TLicenseForm.h"
+#include "pages/model/TModelForm.h"
+#include "pages/port/TPortForm.h"
+#include "pages/producer/TProducerForm.h"
+#include "pages/serial/TSerialForm.h"
+#include "pages/welcome/TWelcomeForm.h"
+
+namespace {
+// A factory that constructs page class C and stores it in its process-wide reference.
+template <typename C>
+PageFactory Factory(C*& reference) {
+    return [&reference](QWidget* owner) -> TChildForm* {
+        reference = new C(owner);
+        return reference;
+    };
+}
+}  // namespace
+
+void RegisterWizardPages() {
+    SetPageFactory(kWelcomeSlot, Factory(WelcomeForm));
+    SetPageFactory(kLicenseSlot, Factory(LicenseForm));
+    SetPageFactory(kConnectSlot, Factory(ConnectForm));
+    SetPageFactory(kSerialSlot, Factory(SerialForm));
+    // Slots 4 (USB) and 5 (Ethernet) arrive with their roads.
+    SetPageFactory(kPortSlot, Factory(PortForm));
+    SetPageFactory(kModelSlot, Factory(ModelForm));
+    SetPageFactory(kProducerSlot, Factory(ProducerForm));
+    SetPageFactory(kFinishedSlot, Factory(FinishedForm));
+}
+
+TMainForm* CreateWizard(const QStringList& arguments) {
+    RegisterWizardPages();
+    auto* shell = new TMainForm(arguments);
+    shell->SetButtonGlyphs(art::BackGlyph(), art::NextGlyph());
+    shell->setWindowIcon(art::WindowIcon());
+    AboutBox = new TAboutBox(shell);
+    shell->SetAboutBox(AboutBox);
+    // The pages die with the shell; their references must not outlive them.
+    QObject::connect(shell, &QObject::destroyed, [] {
+        WelcomeForm = nullptr;
+        LicenseForm = nullptr;
+        ConnectForm = nullptr;
+        SerialForm = nullptr;
+        PortForm = nullptr;
+        ModelForm = nullptr;
+        ProducerForm = nullptr;
+        FinishedForm = nullptr;
+        AboutBox = nullptr;
+    });
+    return shell;
+}
