@@ -1,0 +1,115 @@
+// POSIX half of the file helpers: permission bits and write-then-rename replacement.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <memory>
+
+#include "host/FileIo.h"
+
+namespace {
+
+constexpr mode_t kAnyWrite = S_IWUSR | S_IWGRP | S_IWOTH;
+
+// The file that a rename must replace: a symbolic link is followed, so that the file it
+// points at is updated and the link stays a link.
+std::optional<std::string> ResolveTarget(const std::string& path) {
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
+        return path;
+    }
+    const std::unique_ptr<char, void (*)(void*)> resolved(::realpath(path.c_str(), nullptr),
+                                                          &std::free);
+    if (!resolved) {
+        return std::nullopt;
+    }
+    return std::string(resolved.get());
+}
+
+bool WriteAll(int fd, const std::string& content) {
+    std::size_t done = 0;
+    while (done < content.size()) {
+        const ssize_t wrote = ::write(fd, content.data() + done, content.size() - done);
+        if (wrote < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        done += static_cast<std::size_t>(wrote);
+    }
+    return true;
+}
+
+}  // namespace
+
+FileWriteState QueryFileWriteState(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        return errno == ENOENT ? FileWriteState::Missing : FileWriteState::Unusable;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        return FileWriteState::Unusable;
+    }
+    // A file without any write bit is read-only by intent, like a file with the Windows
+    // read-only attribute; the superuser could write it anyway, so test the bits themselves.
+    if ((info.st_mode & kAnyWrite) == 0 || ::access(path.c_str(), W_OK) != 0) {
+        return FileWriteState::ReadOnly;
+    }
+    return FileWriteState::Writable;
+}
+
+bool ReplaceFileAtomically(const std::string& path, const std::string& content) {
+    const std::optional<std::string> target = ResolveTarget(path);
+    if (!target || target->empty()) {
+        return false;
+    }
+    const std::string::size_type cut = target->rfind('/');
+    const std::string folder = (cut == std::string::npos) ? "" : target->substr(0, cut + 1);
+    const std::string name = (cut == std::string::npos) ? *target : target->substr(cut + 1);
+
+    struct stat existing {};
+    const bool exists = ::stat(target->c_str(), &existing) == 0;
+
+    // The temporary file sits in the same folder, so that the rename stays on one file system.
+    std::string temporary;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        temporary = folder + "." + name + "." + std::to_string(::getpid()) + "." +
+                    std::to_string(attempt) + ".tmp";
+        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST) {
+            return false;
+        }
+    }
+    if (fd < 0) {
+        return false;
+    }
+
+    bool ok = true;
+    if (exists) {
+        ok = ::fchmod(fd, existing.st_mode & 07777) == 0;
+        if (ok && ::geteuid() == 0) {
+            // Written by the superuser on someone's behalf: keep the owner. Best effort.
+            static_cast<void>(::fchown(fd, existing.st_uid, existing.st_gid));
+        }
+    }
+    ok = ok && WriteAll(fd, content) && ::fsync(fd) == 0;
+    ok = (::close(fd) == 0) && ok;
+    ok = ok && ::rename(temporary.c_str(), target->c_str()) == 0;
+    if (!ok) {
+        ::unlink(temporary.c_str());
+        return false;
+    }
+    // Make the rename itself durable; a failure here no longer puts the content at risk.
+    const std::string folderPath = folder.empty() ? "." : folder;
+    const int folderFd = ::open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folderFd >= 0) {
+        static_cast<void>(::fsync(folderFd));
+        ::close(folderFd);
+    }
+    return true;
+}

@@ -1,0 +1,87 @@
+// POSIX half of the path helpers: XDG folders, /proc/self/exe and mkdir.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <vector>
+
+#include "host/Paths.h"
+
+namespace {
+
+const char kDefaultConfigDirs[] = "/etc/xdg";
+
+bool IsDirectory(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+}  // namespace
+
+std::string CommonAppDataPath() {
+    // The all-users configuration folder is the first usable entry of $XDG_CONFIG_DIRS.
+    // Entries must be absolute; empty or relative ones are skipped, as XDG asks.
+    const char* variable = std::getenv("XDG_CONFIG_DIRS");
+    std::string list = (variable != nullptr) ? variable : "";
+    std::string::size_type start = 0;
+    while (start <= list.size()) {
+        std::string::size_type end = list.find(':', start);
+        if (end == std::string::npos) {
+            end = list.size();
+        }
+        std::string entry = list.substr(start, end - start);
+        if (!entry.empty() && entry.front() == '/') {
+            while (entry.size() > 1 && entry.back() == '/') {
+                entry.pop_back();
+            }
+            return entry;
+        }
+        start = end + 1;
+    }
+    return kDefaultConfigDirs;
+}
+
+void EnsureFileDirectory(const std::string& filePath) {
+    const std::string::size_type cut = filePath.rfind('/');
+    if (cut == std::string::npos) {
+        return;  // a bare file name lives in the current directory
+    }
+    const std::string directory = filePath.substr(0, cut + 1);
+    if (IsDirectory(directory)) {
+        return;
+    }
+    // Create each level in turn (mkdir -p). A level that exists already or cannot be made is
+    // passed over; the helper reports nothing, and the caller finds out when it opens the file.
+    for (std::string::size_type i = 1; i < directory.size(); ++i) {
+        if (directory[i] == '/' && directory[i - 1] != '/') {
+            const std::string level = directory.substr(0, i);
+            static_cast<void>(::mkdir(level.c_str(), 0777));
+        }
+    }
+}
+
+std::string ProgramPath() {
+    std::vector<char> buffer(256);
+    for (;;) {
+        const ssize_t length = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
+        if (length < 0) {
+            return {};
+        }
+        const auto used = static_cast<std::size_t>(length);
+        if (used < buffer.size()) {
+            return std::string(buffer.data(), used);
+        }
+        buffer.resize(buffer.size() * 2);  // possibly truncated: try again with more room
+    }
+}
+
+const char* PathSeparator() {
+    return "/";
+}
+
+std::string NativePath(const std::string& path) {
+    std::string native = path;
+    std::replace(native.begin(), native.end(), '\\', '/');
+    return native;
+}

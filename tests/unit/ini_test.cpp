@@ -1,0 +1,321 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+
+#include "host/IniFile.h"
+#include "tests/unit/TempDir.h"
+
+using namespace std::string_literals;
+
+// --- The text updater -------------------------------------------------------------------
+
+TEST(IniSetValue, ReplacesAValueInPlaceAndKeepsEveryOtherByte) {
+    const std::string before =
+        "; Producer settings\r\n"
+        "[General]\r\n"
+        "Language=en\r\n"
+        "\r\n"
+        "[Send]\r\n"
+        "# chosen by the installer\r\n"
+        "PortName=COM1\r\n"
+        "Baud=19200\r\n"
+        "\r\n"
+        "[Printer]\r\n"
+        "Model=RX200\r\n";
+    const std::string after =
+        "; Producer settings\r\n"
+        "[General]\r\n"
+        "Language=en\r\n"
+        "\r\n"
+        "[Send]\r\n"
+        "# chosen by the installer\r\n"
+        "PortName=COM3\r\n"
+        "Baud=19200\r\n"
+        "\r\n"
+        "[Printer]\r\n"
+        "Model=RX200\r\n";
+    EXPECT_EQ(IniSetValue(before, "Send", "PortName", "COM3"), after);
+}
+
+TEST(IniSetValue, MatchesSectionAndKeyWithoutRegardToCaseOrSurroundingBlanks) {
+    const std::string before = "[ send ]\nportname = COM1\n";
+    EXPECT_EQ(IniSetValue(before, "Send", "PortName", "COM4"), "[ send ]\nportname = COM4\n");
+    EXPECT_EQ(IniSetValue(before, "  SEND", "PORTNAME  ", "COM4"), "[ send ]\nportname = COM4\n");
+    EXPECT_EQ(IniSetValue("[Send]\n  PortName\t=COM1 \n", "Send", "PortName", "COM2"),
+              "[Send]\n  PortName\t=COM2\n");
+}
+
+TEST(IniSetValue, ReplacesAnEmptyValueWithoutKeepingTrailingBlanks) {
+    EXPECT_EQ(IniSetValue("[Send]\nPortName=   \n", "Send", "PortName", "COM5"),
+              "[Send]\nPortName=COM5\n");
+    EXPECT_EQ(IniSetValue("[Send]\nPortName=COM5\n", "Send", "PortName", ""),
+              "[Send]\nPortName=\n");
+}
+
+TEST(IniSetValue, TakesTheFirstSectionAndTheFirstKeyOfThatName) {
+    const std::string before = "[Send]\nPortName=A\nPortName=B\n[send]\nPortName=C\n";
+    EXPECT_EQ(IniSetValue(before, "Send", "PortName", "X"),
+              "[Send]\nPortName=X\nPortName=B\n[send]\nPortName=C\n");
+}
+
+TEST(IniSetValue, AKeyOfAnotherSectionOrACommentedKeyIsNotTheKey) {
+    const std::string before =
+        "PortName=global\n"
+        "[Receive]\n"
+        "PortName=COM9\n"
+        "[Send]\n"
+        ";PortName=COM1\n"
+        "#PortName=COM2\n"
+        "PortNameOld=COM3\n"
+        "PortName\n";
+    EXPECT_EQ(IniSetValue(before, "Send", "PortName", "COM4"), before + "PortName=COM4\n");
+}
+
+TEST(IniSetValue, AddsAMissingKeyAfterTheLastNonBlankLineOfItsSection) {
+    const std::string before =
+        "[Send]\r\n"
+        "Baud=19200\r\n"
+        "; trailing comment\r\n"
+        "\r\n"
+        "\r\n"
+        "[Printer]\r\n"
+        "Model=RX200\r\n";
+    const std::string after =
+        "[Send]\r\n"
+        "Baud=19200\r\n"
+        "; trailing comment\r\n"
+        "PortName=COM3\r\n"
+        "\r\n"
+        "\r\n"
+        "[Printer]\r\n"
+        "Model=RX200\r\n";
+    EXPECT_EQ(IniSetValue(before, "send", "PortName", "COM3"), after);
+    // An empty section gets the key right below its header.
+    EXPECT_EQ(IniSetValue("[Send]\n\n[Other]\n", "Send", "PortName", "COM3"),
+              "[Send]\nPortName=COM3\n\n[Other]\n");
+}
+
+TEST(IniSetValue, AppendsAMissingSectionAfterABlankLine) {
+    EXPECT_EQ(IniSetValue("[Send]\r\nPortName=COM3\r\n", "Printer", "Model", "MZ4-A2"),
+              "[Send]\r\nPortName=COM3\r\n\r\n[Printer]\r\nModel=MZ4-A2\r\n");
+    // A file that ends in a blank line gets no second one.
+    EXPECT_EQ(IniSetValue("[Send]\nPortName=COM3\n\n", "Printer", "Model", "MZ4-A2"),
+              "[Send]\nPortName=COM3\n\n[Printer]\nModel=MZ4-A2\n");
+    // Keys before any section do not form a section.
+    EXPECT_EQ(IniSetValue("Model=X\n", "Printer", "Model", "Y"), "Model=X\n\n[Printer]\nModel=Y\n");
+}
+
+TEST(IniSetValue, CopesWithAMissingFinalLineEnd) {
+    EXPECT_EQ(IniSetValue("[Send]\nBaud=9600", "Send", "PortName", "COM3"),
+              "[Send]\nBaud=9600\nPortName=COM3\n");
+    EXPECT_EQ(IniSetValue("[Send]\nPortName=COM1", "Send", "PortName", "COM3"),
+              "[Send]\nPortName=COM3");
+    EXPECT_EQ(IniSetValue("; note", "Send", "PortName", "COM3"),
+              "; note\r\n\r\n[Send]\r\nPortName=COM3\r\n");
+}
+
+TEST(IniSetValue, UsesTheFilesOwnLineEndAndKeepsMixedOnes) {
+    EXPECT_EQ(IniSetValue("[A]\nx=1\r\n", "A", "y", "2"), "[A]\nx=1\r\ny=2\n");
+    EXPECT_EQ(IniSetValue("[A]\r\nx=1\n", "A", "y", "2"), "[A]\r\nx=1\ny=2\r\n");
+}
+
+TEST(IniSetValue, ANewFileGetsCrLfLines) {
+    EXPECT_EQ(IniSetValue("", "Send", "PortName", "COM3"), "[Send]\r\nPortName=COM3\r\n");
+}
+
+TEST(IniSetValue, UnknownAndOddLinesStayAsTheyAre) {
+    const std::string before =
+        "\xEF\xBB\xBFstray text\n"
+        "[Unclosed\n"
+        "  [Send]  ; settings\n"
+        "weird line without equals\n"
+        "\tPortName=COM1\t\n"
+        "=no key\n";
+    EXPECT_EQ(IniSetValue(before, "Send", "PortName", "COM2"),
+              "\xEF\xBB\xBFstray text\n"
+              "[Unclosed\n"
+              "  [Send]  ; settings\n"
+              "weird line without equals\n"
+              "\tPortName=COM2\n"
+              "=no key\n");
+}
+
+TEST(IniSetValue, RefusesEntriesThatTheFileCouldNotHold) {
+    const std::string before = "[Send]\nPortName=COM1\n";
+    EXPECT_EQ(IniSetValue(before, "Send", "PortName", "COM2\n[Evil]"), before);
+    EXPECT_EQ(IniSetValue(before, "Send", "PortName", "COM2\rx"), before);
+    EXPECT_EQ(IniSetValue(before, "Send", "PortName", "COM2\0x"s), before);
+    EXPECT_EQ(IniSetValue(before, "Se]nd", "PortName", "COM2"), before);
+    EXPECT_EQ(IniSetValue(before, "Send", "Port=Name", "COM2"), before);
+    EXPECT_EQ(IniSetValue(before, "Send", ";PortName", "COM2"), before);
+    EXPECT_EQ(IniSetValue(before, "Send", "[PortName", "COM2"), before);
+    EXPECT_EQ(IniSetValue(before, "Send", "  ", "COM2"), before);
+    EXPECT_EQ(IniSetValue(before, "", "PortName", "COM2"), before);
+    // An '=' in a value is fine: the key ends at the first one.
+    EXPECT_EQ(IniSetValue(before, "Send", "PortName", "a=b"), "[Send]\nPortName=a=b\n");
+}
+
+TEST(IniGetValue, ReturnsTheValueTrimmedLikeTheProfileFunctions) {
+    const std::string content = "[Send]\r\n  portname =  COM3 \t\r\n[Printer]\nModel=MZ4-A2";
+    EXPECT_EQ(IniGetValue(content, "SEND", "PortName"), "COM3");
+    EXPECT_EQ(IniGetValue(content, "printer", "model"), "MZ4-A2");
+    EXPECT_EQ(IniGetValue("[Send]\nPortName=\n", "Send", "PortName"), "");
+    EXPECT_EQ(IniGetValue(content, "Send", "Model"), std::nullopt);
+    EXPECT_EQ(IniGetValue(content, "Missing", "PortName"), std::nullopt);
+    EXPECT_EQ(IniGetValue("[Send]\n;PortName=COM1\n", "Send", "PortName"), std::nullopt);
+}
+
+// --- The file functions -----------------------------------------------------------------
+
+namespace {
+
+mode_t ModeOf(const std::string& path) {
+    struct stat info {};
+    EXPECT_EQ(::stat(path.c_str(), &info), 0) << path;
+    return info.st_mode & 07777;
+}
+
+std::size_t EntriesIn(const std::string& folder) {
+    std::size_t count = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder)) {
+        ++count;
+    }
+    return count;
+}
+
+}  // namespace
+
+TEST(WriteIniString, CreatesTheFileAndReadsBack) {
+    TempDir dir;
+    const std::string path = dir / "config.ini";
+    ASSERT_TRUE(WriteIniString(path, "Send", "PortName", "COM3"));
+    ASSERT_TRUE(WriteIniString(path, "Printer", "Model", "MZ4-A2"));
+    EXPECT_EQ(ReadBytes(path), "[Send]\r\nPortName=COM3\r\n\r\n[Printer]\r\nModel=MZ4-A2\r\n");
+    EXPECT_EQ(ReadIniString(path, "send", "portname"), "COM3");
+    EXPECT_EQ(ReadIniString(path, "Printer", "Model"), "MZ4-A2");
+    EXPECT_EQ(ReadIniString(path, "Printer", "Colour"), std::nullopt);
+    EXPECT_EQ(ReadIniString(dir / "absent.ini", "Send", "PortName"), std::nullopt);
+    EXPECT_EQ(EntriesIn(dir.path()), 1u) << "no temporary file may be left behind";
+}
+
+TEST(WriteIniString, KeepsTheRestOfAnExistingFileByteForByte) {
+    TempDir dir;
+    const std::string path = dir / "config.ini";
+    const std::string before =
+        "; written by Producer\r\n"
+        "[Window]\r\n"
+        "Left=10\r\n"
+        "\r\n"
+        "[SEND]\r\n"
+        "portname=COM1\r\n"
+        "Timeout=1000\r\n"
+        "\r\n"
+        "[Fonts]\r\n"
+        "# keep\r\n"
+        "Size=12";
+    WriteBytes(path, before);
+    ::chmod(path.c_str(), 0640);
+    ASSERT_TRUE(WriteIniString(path, "Send", "PortName", "COM3"));
+    ASSERT_TRUE(WriteIniString(path, "Printer", "Model", "MZ4-A"));
+    EXPECT_EQ(ReadBytes(path),
+              "; written by Producer\r\n"
+              "[Window]\r\n"
+              "Left=10\r\n"
+              "\r\n"
+              "[SEND]\r\n"
+              "portname=COM3\r\n"
+              "Timeout=1000\r\n"
+              "\r\n"
+              "[Fonts]\r\n"
+              "# keep\r\n"
+              "Size=12\r\n"
+              "\r\n"
+              "[Printer]\r\n"
+              "Model=MZ4-A\r\n");
+    EXPECT_EQ(ModeOf(path), 0640u) << "the file keeps its permissions";
+    EXPECT_EQ(EntriesIn(dir.path()), 1u);
+}
+
+TEST(WriteIniString, RefusesAReadOnlyFileAndLeavesItUnchanged) {
+    TempDir dir;
+    const std::string path = dir / "config.ini";
+    const std::string before = "[Send]\nPortName=COM1\n";
+    WriteBytes(path, before);
+    ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+    EXPECT_FALSE(WriteIniString(path, "Send", "PortName", "COM3"));
+    EXPECT_FALSE(WriteIniString(path, "Printer", "Model", "MZ4-A"));
+    // Even a value that is there already is not reported as written.
+    EXPECT_FALSE(WriteIniString(path, "Send", "PortName", "COM1"));
+    EXPECT_EQ(ReadBytes(path), before);
+    EXPECT_EQ(ModeOf(path), 0444u);
+    EXPECT_EQ(EntriesIn(dir.path()), 1u);
+}
+
+TEST(WriteIniString, RefusesAMissingFolderWithoutCreatingIt) {
+    TempDir dir;
+    const std::string path = dir / "Quorvanta/VormaticCL/config.ini";
+    EXPECT_FALSE(WriteIniString(path, "Send", "PortName", "COM3"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "Quorvanta"));
+    EXPECT_EQ(EntriesIn(dir.path()), 0u);
+}
+
+TEST(WriteIniString, RefusesAFolderOrAnUnreadableFileInPlaceOfTheFile) {
+    TempDir dir;
+    std::filesystem::create_directory(dir / "config.ini");
+    EXPECT_FALSE(WriteIniString(dir / "config.ini", "Send", "PortName", "COM3"));
+    EXPECT_TRUE(IsDirectoryAt(dir / "config.ini"));
+
+    // /proc/self/mem exists and looks writable but fails on the first read: rewriting it from
+    // nothing would lose what it holds.
+    const std::string link = dir / "mem.ini";
+    ASSERT_EQ(::symlink("/proc/self/mem", link.c_str()), 0);
+    EXPECT_FALSE(WriteIniString(link, "Send", "PortName", "COM3"));
+    EXPECT_EQ(ReadIniString(link, "Send", "PortName"), std::nullopt);
+    EXPECT_EQ(EntriesIn(dir.path()), 2u);
+}
+
+TEST(WriteIniString, RefusesEntriesThatWouldBreakTheFile) {
+    TempDir dir;
+    const std::string path = dir / "config.ini";
+    WriteBytes(path, "[Send]\nPortName=COM1\n");
+    EXPECT_FALSE(WriteIniString(path, "Send", "PortName", "COM3\n[Printer]\nModel=X"));
+    EXPECT_FALSE(WriteIniString(path, "Send", "", "COM3"));
+    EXPECT_EQ(ReadBytes(path), "[Send]\nPortName=COM1\n");
+    EXPECT_FALSE(WriteIniString(dir / "new.ini", "Se]nd", "PortName", "COM3"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "new.ini"));
+}
+
+TEST(WriteIniString, WritesThroughASymbolicLink) {
+    TempDir dir;
+    const std::string real = dir / "real.ini";
+    const std::string link = dir / "config.ini";
+    WriteBytes(real, "[Send]\nPortName=COM1\n");
+    ASSERT_EQ(::symlink(real.c_str(), link.c_str()), 0);
+    ASSERT_TRUE(WriteIniString(link, "Send", "PortName", "COM2"));
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(ReadBytes(real), "[Send]\nPortName=COM2\n");
+}
+
+TEST(WriteIniString, ReplacesTheFileAsAWhole) {
+    // The update goes to a new file that is renamed over the old one, so a reader that
+    // opened the old file keeps seeing the old content in full.
+    TempDir dir;
+    const std::string path = dir / "config.ini";
+    WriteBytes(path, "[Send]\nPortName=COM1\n");
+    struct stat before {};
+    ASSERT_EQ(::stat(path.c_str(), &before), 0);
+    FILE* reader = std::fopen(path.c_str(), "rb");
+    ASSERT_NE(reader, nullptr);
+    ASSERT_TRUE(WriteIniString(path, "Send", "PortName", "COM2"));
+    char old[64] = {};
+    const std::size_t got = std::fread(old, 1, sizeof old - 1, reader);
+    std::fclose(reader);
+    EXPECT_EQ(std::string(old, got), "[Send]\nPortName=COM1\n");
+    struct stat after {};
+    ASSERT_EQ(::stat(path.c_str(), &after), 0);
+    EXPECT_NE(before.st_ino, after.st_ino);
+    EXPECT_EQ(ReadBytes(path), "[Send]\nPortName=COM2\n");
+}
