@@ -1,0 +1,92 @@
+#include "host/ComPorts.h"
+
+#include <algorithm>
+#include <exception>
+#include <optional>
+#include <utility>
+
+#include "host/Registry.h"
+#include "host/Text.h"
+
+namespace {
+
+constexpr const char* kBeforePortsValue = "BeforePorts";
+
+}  // namespace
+
+std::string ListComPorts(PortList* target) {
+    try {
+        for (const std::string& name : reg::ValueNames(reg::Root::LocalMachine, kSerialCommKey)) {
+            // The value name is the device; its data is the port name the serial driver opens.
+            const std::optional<std::string> port =
+                reg::ReadString(reg::Root::LocalMachine, kSerialCommKey, name);
+            if (port && target != nullptr) {
+                target->push_back(*port);
+            }
+        }
+    } catch (const std::exception& error) {
+        return error.what();
+    }
+    return {};
+}
+
+std::string FindNewPortIn(const PortList& current, const PortList& before) {
+    // Only a longer list can hold an added port; a port that replaced another is not reported.
+    if (current.size() <= before.size()) {
+        return {};
+    }
+    for (const std::string& port : current) {
+        const bool known = std::any_of(before.begin(), before.end(), [&](const std::string& old) {
+            return SameTextIgnoringCase(old, port);
+        });
+        if (!known) {
+            return port;
+        }
+    }
+    return {};
+}
+
+std::string FindNewPort(const PortList& before, std::string* failure) {
+    PortList current;
+    std::string error = ListComPorts(&current);
+    if (failure != nullptr) {
+        *failure = std::move(error);
+    }
+    return FindNewPortIn(current, before);
+}
+
+std::string FormatBeforePorts(const PortList& ports) {
+    std::string text;
+    for (const std::string& port : ports) {
+        text += port;
+        text += ',';
+    }
+    return text;
+}
+
+PortList ParseBeforePorts(std::string text) {
+    PortList ports;
+    while (!text.empty()) {
+        ports.push_back(SplitToken(text, ","));
+    }
+    return ports;
+}
+
+void SaveBeforePorts(const PortList& ports) {
+    try {
+        reg::WriteString(reg::Root::CurrentUser, kInstallerPrefsKey, kBeforePortsValue,
+                         FormatBeforePorts(ports));
+    } catch (const std::exception&) {
+        // The older value stays; the comparison after a restart then reports less precisely.
+    }
+}
+
+PortList LoadBeforePorts() {
+    try {
+        const std::optional<std::string> text =
+            reg::ReadString(reg::Root::CurrentUser, kInstallerPrefsKey, kBeforePortsValue);
+        return ParseBeforePorts(text.value_or(""));
+    } catch (const std::exception&) {
+        return {};
+    }
+}
