@@ -60,7 +60,8 @@ bool RunAndWait(const QString& programPath, const QString& workingDirectory) {
     if (!workingDirectory.isEmpty()) {
         process.setWorkingDirectory(workingDirectory);
     }
-    process.start(QIODevice::NotOpen);
+    process.setStandardInputFile(QProcess::nullDevice());
+    process.start();
     if (!process.waitForStarted(-1)) {
         return false;
     }
