@@ -1,0 +1,26 @@
+#pragma once
+// Page 9: the end of the wizard. Congratulates the user, shows the support contacts and makes
+// Exit the default button.
+
+#include "app/TChildForm.h"
+
+class QLabel;
+
+class TFinishedForm : public TChildForm {
+    Q_OBJECT
+  public:
+    explicit TFinishedForm(QWidget* owner);
+    void Back() override;
+    void Next() override;
+    void Activate() override;
+
+  private:
+    void EmailAddressClick();
+    void WebAddressClick();
+
+    QLabel* titleImage_;
+    QLabel* emailAddress_;
+    QLabel* webAddress_;
+};
+
+extern TFinishedForm* FinishedForm;

@@ -1,0 +1,28 @@
+#pragma once
+// Page 1: the licence agreement. The text is read from the current directory on every
+// arrival; Next is offered only while "I accept" is chosen.
+
+#include "app/TChildForm.h"
+
+class QPlainTextEdit;
+class QRadioButton;
+
+class TLicenseForm : public TChildForm {
+    Q_OBJECT
+  public:
+    explicit TLicenseForm(QWidget* owner);
+    void Back() override;
+    void Next() override;
+    // Throws std::runtime_error when the licence file cannot be read; Next and Back are then
+    // left as they were.
+    void Activate() override;
+
+  private:
+    void LoadLicenseText();
+
+    QPlainTextEdit* licenseText_;
+    QRadioButton* acceptRadioButton_;
+    QRadioButton* declineRadioButton_;
+};
+
+extern TLicenseForm* LicenseForm;
