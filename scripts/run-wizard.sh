@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Installs what is needed, builds the wizard, lays out the demo CD and starts the wizard from
+# it with the printer simulator attached as a COM port. Without a display it walks the serial
+# road offscreen instead and saves a screenshot of every page.
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+"$top/scripts/install-deps.sh"
+build="$top/build"
+"$top/scripts/build.sh" "$build"
+
+demo="$build/demo"
+cd_dir="$demo/cd"
+rm -rf "$cd_dir"
+"$top/tools/make-demo-cd.sh" "$cd_dir" "$build/vormatic-installer" >/dev/null
+
+# The demo keeps its registry, its XDG folders and its settings inside the build folder.
+export VORMATIC_REGISTRY_DIR="$demo/registry"
+export XDG_CONFIG_HOME="$demo/config"
+export XDG_CONFIG_DIRS="$demo/common-appdata"
+# Only the simulated printer is offered unless the caller names real devices.
+export VORMATIC_SERIAL_DEVICES="${VORMATIC_SERIAL_DEVICES-}"
+mkdir -p "$VORMATIC_REGISTRY_DIR" "$XDG_CONFIG_HOME" "$XDG_CONFIG_DIRS"
+
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+    echo "No display is available: walking the serial road offscreen instead."
+    export VORMATIC_SCREENSHOT_DIR="$build/screenshots"
+    QT_QPA_PLATFORM=offscreen "$build/tests/ScreenshotTest" >/dev/null
+    echo "Screenshots of every page: $VORMATIC_SCREENSHOT_DIR"
+    ls "$VORMATIC_SCREENSHOT_DIR"
+    exit 0
+fi
+
+sim_out=$(mktemp)
+"$build/tools/vormatic-printer-sim" --register >"$sim_out" 2>"$demo/printer-sim.log" &
+sim=$!
+trap 'kill $sim 2>/dev/null; wait $sim 2>/dev/null; rm -f "$sim_out"' EXIT
+for _ in $(seq 50); do
+    [ -s "$sim_out" ] && break
+    sleep 0.1
+done
+echo "Simulated printer on $(head -n 1 "$sim_out") (log: $demo/printer-sim.log)"
+echo "Demo CD: $cd_dir"
+cd "$cd_dir"
+./vormatic-installer "$@"

@@ -1,0 +1,102 @@
+#!/usr/bin/env bash
+# Lays out a demo installation CD: the wizard, its licence text and manual, and stand-in
+# Producer installers (small scripts that say that they ran, log it and exit).
+#
+#   tools/make-demo-cd.sh CD_DIR [WIZARD_BINARY]
+#
+# The stand-in installers append a line to $VORMATIC_DEMO_LOG (default CD_DIR/demo-install.log)
+# and wait $VORMATIC_DEMO_INSTALL_SECONDS seconds (default 2) before they exit.
+set -euo pipefail
+
+cd_dir=${1:?usage: make-demo-cd.sh CD_DIR [WIZARD_BINARY]}
+wizard=${2:-}
+mkdir -p "$cd_dir"
+cd_dir=$(cd "$cd_dir" && pwd)
+
+if [ -n "$wizard" ]; then
+    install -m 0755 "$wizard" "$cd_dir/vormatic-installer"
+fi
+
+cat > "$cd_dir/Quorvanta Software License.txt" <<'LICENSE'
+QUORVANTA SOFTWARE LICENSE AGREEMENT
+
+Please read this agreement carefully before installing the Vormatic(R) Producer software.
+By choosing "I accept the terms of the license agreement" you agree to be bound by it.
+
+1. Grant. Quorvanta Corporation grants you a non-exclusive licence to install and use the
+   Vormatic Producer software and its drivers on computers that control Vormatic printers
+   owned or leased by you.
+
+2. Copies. You may make one copy of the software for backup purposes. You may not sell,
+   rent or sublicense the software.
+
+3. Ownership. The software is licensed, not sold. Quorvanta Corporation keeps all rights,
+   title and interest in the software and its documentation.
+
+4. Warranty. The software is provided "as is". Quorvanta Corporation does not warrant that
+   it will meet your requirements or run without interruption or error.
+
+5. Limitation of liability. In no event is Quorvanta Corporation liable for lost data or
+   profits, or for indirect or consequential damages, arising from the use of the software.
+
+6. Termination. This licence ends when you fail to comply with it. You must then destroy
+   all copies of the software.
+
+This is a demonstration CD. The installers on it only show that they ran.
+LICENSE
+
+# A one-page PDF manual. Offsets in the cross-reference table are computed as it is written.
+write_pdf() {
+    local out=$1 body="" offsets=() obj
+    local text="BT /F1 18 Tf 72 720 Td (Vormatic Installer Manual) Tj 0 -28 Td /F1 11 Tf"
+    text+=" (Demo CD edition: connect the printer, choose the COM port, install Producer.) Tj ET"
+    local objects=(
+        "<< /Type /Catalog /Pages 2 0 R >>"
+        "<< /Type /Pages /Kids [3 0 R] /Count 1 >>"
+        "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Contents 4 0 R /Resources << /Font << /F1 5 0 R >> >> >>"
+        "<< /Length ${#text} >>
+stream
+$text
+endstream"
+        "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>"
+    )
+    body="%PDF-1.4"$'\n'
+    local i=1
+    for obj in "${objects[@]}"; do
+        offsets+=("${#body}")
+        body+="$i 0 obj"$'\n'"$obj"$'\n'"endobj"$'\n'
+        i=$((i + 1))
+    done
+    local xref=${#body}
+    body+="xref"$'\n'"0 $i"$'\n'"0000000000 65535 f "$'\n'
+    for o in "${offsets[@]}"; do
+        body+=$(printf '%010d 00000 n ' "$o")$'\n'
+    done
+    body+="trailer"$'\n'"<< /Size $i /Root 1 0 R >>"$'\n'"startxref"$'\n'"$xref"$'\n'"%%EOF"$'\n'
+    printf '%s' "$body" > "$out"
+}
+LC_ALL=C write_pdf "$cd_dir/Vormatic Installer Manual.pdf"
+
+make_installer() {
+    local path="$cd_dir/setup/producer/$1" title=$2
+    mkdir -p "$(dirname "$path")"
+    cat > "$path" <<INSTALLER
+#!/bin/sh
+# Stand-in for the $title installer of the demo CD.
+log=\${VORMATIC_DEMO_LOG:-"$cd_dir/demo-install.log"}
+echo "\$(date '+%H:%M:%S') $title installed by \$0" >> "\$log"
+echo "$title: demo installation running..."
+sleep "\${VORMATIC_DEMO_INSTALL_SECONDS:-2}"
+echo "$title: done."
+exit 0
+INSTALLER
+    chmod 0755 "$path"
+}
+make_installer "RX200/VormaticProducer.exe" "Vormatic Producer"
+make_installer "MZ4-A/VormaticProducerCL.exe" "Vormatic Producer CL"
+make_installer "MZ4-B/VormaticProducerSL.exe" "Vormatic Producer SL"
+make_installer "MZ4-E/VormaticProducerDL.exe" "Vormatic Producer DL"
+make_installer "VF5Q/VormaticProducerAL.exe" "Vormatic Producer AL"
+make_installer "RX200W/VormaticProducerPL.exe" "Vormatic Producer PL"
+
+echo "$cd_dir"
