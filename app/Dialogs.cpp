@@ -1,8 +1,9 @@
 #include "app/Dialogs.h"
 
 #include <QApplication>
-#include <QDialog>
+#include <QCoreApplication>
 #include <QDesktopServices>
+#include <QDialog>
 #include <QFileDialog>
 #include <QMessageBox>
 
@@ -12,10 +13,10 @@ class QtDialogs : public DialogSeam {
 public:
     MsgAnswer MessageBox(const QString& title, const QString& text, MsgIcon icon,
                          MsgButtons buttons) override {
-        QMessageBox box(ToQtIcon(icon), title, text,
-                        buttons == MsgButtons::YesNo ? QMessageBox::Yes | QMessageBox::No
-                                                     : QMessageBox::Ok,
-                        QApplication::activeWindow());
+        QMessageBox box(
+            ToQtIcon(icon), title, text,
+            buttons == MsgButtons::YesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok,
+            QApplication::activeWindow());
         const int answer = box.exec();
         if (buttons == MsgButtons::Ok) {
             return MsgAnswer::Ok;
@@ -56,7 +57,9 @@ DialogSeam* current = &qtDialogs;
 
 }  // namespace
 
-DialogSeam& Dialogs() { return *current; }
+DialogSeam& Dialogs() {
+    return *current;
+}
 
 DialogSeam* SetDialogs(DialogSeam* seam) {
     DialogSeam* previous = current;
@@ -65,16 +68,18 @@ DialogSeam* SetDialogs(DialogSeam* seam) {
 }
 
 void ShowErrorMessage(const QString& text) {
-    Dialogs().MessageBox(QStringLiteral("Error"), text, MsgIcon::Exclamation, MsgButtons::Ok);
+    Dialogs().MessageBox(QCoreApplication::translate("Dialogs", "Error"), text,
+                         MsgIcon::Exclamation, MsgButtons::Ok);
 }
 
 void ShowErrorMessageBang(const QString& text) {
-    Dialogs().MessageBox(QStringLiteral("Error!"), text, MsgIcon::Exclamation, MsgButtons::Ok);
+    Dialogs().MessageBox(QCoreApplication::translate("Dialogs", "Error!"), text,
+                         MsgIcon::Exclamation, MsgButtons::Ok);
 }
 
 bool ConfirmMessage(const QString& text) {
-    return Dialogs().MessageBox(QStringLiteral("Confirm"), text, MsgIcon::Question,
-                                MsgButtons::YesNo) == MsgAnswer::Yes;
+    return Dialogs().MessageBox(QCoreApplication::translate("Dialogs", "Confirm"), text,
+                                MsgIcon::Question, MsgButtons::YesNo) == MsgAnswer::Yes;
 }
 
 void ShowStandardError(const QString& text) {

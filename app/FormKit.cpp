@@ -1,7 +1,6 @@
 #include "app/FormKit.h"
 
 #include <QEvent>
-#include <QFontDatabase>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -22,15 +21,13 @@ QFont ArialFont(int pixelSize, bool bold) {
 }
 
 void InstallFontSubstitutes() {
-    // The forms are laid out for "MS Sans Serif" and Arial; where they are missing, use a
-    // metric-compatible family so that no caption is clipped.
-    const QStringList substitutes = {QStringLiteral("Liberation Sans"),
-                                     QStringLiteral("Arimo"), QStringLiteral("DejaVu Sans")};
-    for (const QString& family : {QStringLiteral("MS Sans Serif"), QStringLiteral("Arial")}) {
-        if (!QFontDatabase::families().contains(family, Qt::CaseInsensitive)) {
-            QFont::insertSubstitutions(family, substitutes);
-        }
-    }
+    // The forms are laid out for "MS Sans Serif" and Arial; where they are missing, a
+    // metric-compatible family stands in so that no caption is clipped. Substitutes only
+    // apply to families the system does not have.
+    const QStringList substitutes = {QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
+                                     QStringLiteral("DejaVu Sans")};
+    QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"), substitutes);
+    QFont::insertSubstitutions(QStringLiteral("Arial"), substitutes);
 }
 
 QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, int left, int top,

@@ -70,8 +70,7 @@ bool RunAndWait(const QString& programPath, const QString& workingDirectory) {
         NavigationLock lock;
         SetWaitingForProgram(true);
         // Wait in slices and service the queue in between, so the window stays alive.
-        while (process.state() != QProcess::NotRunning &&
-               !process.waitForFinished(kWaitSliceMs)) {
+        while (process.state() != QProcess::NotRunning && !process.waitForFinished(kWaitSliceMs)) {
             if (process.state() == QProcess::NotRunning) {
                 break;
             }
@@ -117,7 +116,8 @@ QString OpenWebAddress(const QString& url) {
     if (registered->empty()) {
         return QCoreApplication::translate("Launch", "Web Browser Not Installed!");
     }
-    const QStringList parts = QProcess::splitCommand(BrowserCommandLine(FromAnsi(*registered), url));
+    const QStringList parts =
+        QProcess::splitCommand(BrowserCommandLine(FromAnsi(*registered), url));
     if (parts.isEmpty() || !QProcess::startDetached(parts.first(), parts.mid(1))) {
         return QCoreApplication::translate("Launch", "Error Executing Web Browser!");
     }
@@ -128,4 +128,6 @@ ScreenCursorManager::ScreenCursorManager(const QCursor& cursor) {
     QApplication::setOverrideCursor(cursor);
 }
 
-ScreenCursorManager::~ScreenCursorManager() { QApplication::restoreOverrideCursor(); }
+ScreenCursorManager::~ScreenCursorManager() {
+    QApplication::restoreOverrideCursor();
+}

@@ -89,7 +89,9 @@ TChildForm* TMainForm::ChildForm(int slot) const {
     return childForms_[static_cast<size_t>(slot)];
 }
 
-TChildForm* TMainForm::CurrentForm() const { return ChildForm(childFormIndex_); }
+TChildForm* TMainForm::CurrentForm() const {
+    return ChildForm(childFormIndex_);
+}
 
 void TMainForm::NextButtonClick() {
     if (TChildForm* page = CurrentForm()) {
@@ -103,7 +105,9 @@ void TMainForm::BackButtonClick() {
     }
 }
 
-void TMainForm::ExitButtonClick() { close(); }
+void TMainForm::ExitButtonClick() {
+    close();
+}
 
 void TMainForm::AboutButtonClick() {
     if (aboutBox_) {
@@ -111,7 +115,9 @@ void TMainForm::AboutButtonClick() {
     }
 }
 
-bool TMainForm::Is_usb_resume() const { return IsUsbResumeArgument(arguments_); }
+bool TMainForm::Is_usb_resume() const {
+    return IsUsbResumeArgument(arguments_);
+}
 
 void TMainForm::FormShow() {
     if (Is_usb_resume()) {
@@ -149,23 +155,42 @@ void TMainForm::ShowSlot(int slot) {
     childFormIndex_ = slot;
 }
 
-void TMainForm::Show_welcome_form() { ShowSlot(kWelcomeSlot); }
-void TMainForm::Show_license_form() { ShowSlot(kLicenseSlot); }
-void TMainForm::Show_connect_form() { ShowSlot(kConnectSlot); }
-void TMainForm::Show_serial_form() { ShowSlot(kSerialSlot); }
-void TMainForm::Show_usb_form() { ShowSlot(kUsbSlot); }
-void TMainForm::Show_ethernet_form() { ShowSlot(kEthernetSlot); }
-void TMainForm::Show_port_form() { ShowSlot(kPortSlot); }
-void TMainForm::Show_model_form() { ShowSlot(kModelSlot); }
-void TMainForm::Show_producer_form() { ShowSlot(kProducerSlot); }
-void TMainForm::Show_finished_form() { ShowSlot(kFinishedSlot); }
+void TMainForm::Show_welcome_form() {
+    ShowSlot(kWelcomeSlot);
+}
+void TMainForm::Show_license_form() {
+    ShowSlot(kLicenseSlot);
+}
+void TMainForm::Show_connect_form() {
+    ShowSlot(kConnectSlot);
+}
+void TMainForm::Show_serial_form() {
+    ShowSlot(kSerialSlot);
+}
+void TMainForm::Show_usb_form() {
+    ShowSlot(kUsbSlot);
+}
+void TMainForm::Show_ethernet_form() {
+    ShowSlot(kEthernetSlot);
+}
+void TMainForm::Show_port_form() {
+    ShowSlot(kPortSlot);
+}
+void TMainForm::Show_model_form() {
+    ShowSlot(kModelSlot);
+}
+void TMainForm::Show_producer_form() {
+    ShowSlot(kProducerSlot);
+}
+void TMainForm::Show_finished_form() {
+    ShowSlot(kFinishedSlot);
+}
 
 void TMainForm::Place_child_form(int slot) {
     TChildForm* page = ChildForm(slot);
     const QRect panel = childFormPanel_->geometry();
     const QRect client = childFormPanel_->rect();
-    page->setGeometry(panel.left() + client.left(), client.top(), client.width(),
-                      client.height());
+    page->setGeometry(panel.left() + client.left(), client.top(), client.width(), client.height());
     page->update();
 }
 

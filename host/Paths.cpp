@@ -11,7 +11,9 @@ std::string& DirectoryOverride() {
 }
 }  // namespace
 
-void OverrideProgramDirectory(const std::string& directory) { DirectoryOverride() = directory; }
+void OverrideProgramDirectory(const std::string& directory) {
+    DirectoryOverride() = directory;
+}
 
 std::string ProgramDirectory() {
     if (!DirectoryOverride().empty()) {

@@ -132,7 +132,7 @@ RegValue ValueFromHex(std::uint32_t type, std::vector<std::uint8_t> bytes) {
 }
 
 class Parser {
-  public:
+public:
     explicit Parser(const std::string& text) {
         std::size_t start = 0;
         while (start <= text.size()) {
@@ -181,7 +181,7 @@ class Parser {
 
     std::size_t LineNumber() const { return lineNumber_; }
 
-  private:
+private:
     static RegKey& StartKey(Hive& hive, const std::string& line) {
         if (line.back() != ']') {
             throw LineError{"a key line without its closing bracket"};

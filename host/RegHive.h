@@ -55,7 +55,7 @@ struct RegKey {
 };
 
 class Hive {
-  public:
+public:
     const std::vector<RegKey>& Keys() const { return keys_; }
 
     const RegKey* FindKey(const std::string& path) const;
@@ -69,7 +69,7 @@ class Hive {
 
     bool operator==(const Hive&) const = default;
 
-  private:
+private:
     std::vector<RegKey> keys_;
 };
 

@@ -86,7 +86,7 @@ std::string DisplayName(const std::string& valueName) {
 
 // Holds an exclusive flock on the registry folder while a hive is read, changed and replaced.
 class FolderLock {
-  public:
+public:
     explicit FolderLock(const std::string& folder)
         : fd_(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
         int result = fd_ < 0 ? -1 : ::flock(fd_, LOCK_EX);
@@ -105,7 +105,7 @@ class FolderLock {
     FolderLock(const FolderLock&) = delete;
     FolderLock& operator=(const FolderLock&) = delete;
 
-  private:
+private:
     int fd_;
 };
 

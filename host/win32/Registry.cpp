@@ -74,7 +74,7 @@ std::string DisplayName(const std::string& valueName) {
 }
 
 class KeyHandle {
-  public:
+public:
     KeyHandle() = default;
     ~KeyHandle() {
         if (key_ != nullptr) {
@@ -87,7 +87,7 @@ class KeyHandle {
     HKEY Get() const { return key_; }
     PHKEY Out() { return &key_; }
 
-  private:
+private:
     HKEY key_ = nullptr;
 };
 

@@ -8,10 +8,10 @@ class QLabel;
 
 class TAboutBox : public QDialog {
     Q_OBJECT
-  public:
+public:
     explicit TAboutBox(QWidget* owner);
 
-  private:
+private:
     void WebAddressClick();
     void ApplyLogoBitmap();
 

@@ -6,6 +6,7 @@
 
 #include <QConicalGradient>
 #include <QFontMetricsF>
+#include <QIconEngine>
 #include <QLinearGradient>
 #include <QPainterPath>
 
@@ -225,21 +226,37 @@ QIcon NextGlyph() {
     return *icon;
 }
 
+namespace {
+// Draws the program icon at whatever size the desktop asks for, when it asks: nothing is
+// painted at start-up.
+class ProgramIconEngine : public QIconEngine {
+public:
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode, QIcon::State) override {
+        painter->save();
+        Prepare(*painter);
+        const double side = std::min(rect.width(), rect.height());
+        const double w = side * 33.0 / 41.0;
+        parts::PaintProgramIcon(*painter, QRectF(rect.x() + (rect.width() - w) / 2,
+                                                 rect.y() + (rect.height() - side) / 2, w, side));
+        painter->restore();
+    }
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        QPixmap result = Canvas(size.width(), size.height(), Qt::transparent);
+        QPainter p(&result);
+        paint(&p, QRect(QPoint(0, 0), size), mode, state);
+        return result;
+    }
+    QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override { return size; }
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override {
+        return {QSize(16, 16), QSize(24, 24), QSize(32, 32),
+                QSize(48, 48), QSize(64, 64), QSize(128, 128)};
+    }
+    QIconEngine* clone() const override { return new ProgramIconEngine; }
+};
+}  // namespace
+
 QIcon WindowIcon() {
-    static const QIcon* const icon = [] {
-        auto* built = new QIcon;
-        for (const int side : {16, 24, 32, 48, 64, 128}) {
-            QPixmap pixmap = Canvas(side, side, Qt::transparent);
-            QPainter p(&pixmap);
-            Prepare(p);
-            const double w = side * 33.0 / 41.0;
-            parts::PaintProgramIcon(p, QRectF((side - w) / 2, 0, w, side));
-            p.end();
-            built->addPixmap(pixmap);
-        }
-        return built;
-    }();
-    return *icon;
+    return QIcon(new ProgramIconEngine);
 }
 
 }  // namespace art

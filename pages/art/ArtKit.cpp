@@ -12,7 +12,7 @@ namespace {
 
 // A small deterministic generator, so that every drawing of a code looks the same.
 class Dice {
-  public:
+public:
     explicit Dice(unsigned seed) : state_(seed * 2654435761u + 0x9e3779b9u) {}
     unsigned Next() {
         state_ = state_ * 1664525u + 1013904223u;
@@ -20,7 +20,7 @@ class Dice {
     }
     bool Coin() { return (Next() & 1u) != 0; }
 
-  private:
+private:
     unsigned state_;
 };
 

@@ -12,7 +12,7 @@ class QRadioButton;
 
 class TConnectForm : public TChildForm, public ConnectionChoice {
     Q_OBJECT
-  public:
+public:
     explicit TConnectForm(QWidget* owner);
     void Back() override;
     void Next() override;
@@ -22,7 +22,7 @@ class TConnectForm : public TChildForm, public ConnectionChoice {
     // the wizard-wide selections.
     void NextPageDecision() override;
 
-  private:
+private:
     // A click on one of the pictures chooses its connection.
     void ImageClick(const QObject* image);
 

@@ -8,13 +8,13 @@ class QLabel;
 
 class TFinishedForm : public TChildForm {
     Q_OBJECT
-  public:
+public:
     explicit TFinishedForm(QWidget* owner);
     void Back() override;
     void Next() override;
     void Activate() override;
 
-  private:
+private:
     void EmailAddressClick();
     void WebAddressClick();
 

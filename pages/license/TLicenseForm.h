@@ -9,7 +9,7 @@ class QRadioButton;
 
 class TLicenseForm : public TChildForm {
     Q_OBJECT
-  public:
+public:
     explicit TLicenseForm(QWidget* owner);
     void Back() override;
     void Next() override;
@@ -17,7 +17,7 @@ class TLicenseForm : public TChildForm {
     // left as they were.
     void Activate() override;
 
-  private:
+private:
     void LoadLicenseText();
 
     QPlainTextEdit* licenseText_;

@@ -13,13 +13,13 @@ class QScrollArea;
 
 class TModelForm : public TChildForm {
     Q_OBJECT
-  public:
+public:
     explicit TModelForm(QWidget* owner);
     void Back() override;
     void Next() override;
     void Activate() override;
 
-  private:
+private:
     void ModelImageClick(int index);
     void ModelRadioButtonClick();
     void RebuildForPrivateLabel();

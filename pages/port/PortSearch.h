@@ -7,7 +7,7 @@
 
 // What the search shows while it runs.
 class PortSearchView {
-  public:
+public:
     virtual ~PortSearchView() = default;
     // The search begins: show the progress at 0 and the status text, and let the window
     // catch up once.

@@ -22,7 +22,7 @@ constexpr int kClientWidth = 612;
 // Shows the search on the page's own controls. The search services no messages, so every
 // change is repainted at once.
 class PageSearchView : public PortSearchView {
-  public:
+public:
     PageSearchView(QProgressBar* bar, QLabel* label) : bar_(bar), label_(label) {}
 
     void SearchStarted() override {
@@ -41,7 +41,7 @@ class PageSearchView : public PortSearchView {
         label_->repaint();
     }
 
-  private:
+private:
     QProgressBar* bar_;
     QLabel* label_;
 };

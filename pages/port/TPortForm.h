@@ -16,7 +16,7 @@ class QPushButton;
 
 class TPortForm : public TChildForm, public PortHandover {
     Q_OBJECT
-  public:
+public:
     explicit TPortForm(QWidget* owner);
     void Back() override;
     void Next() override;
@@ -29,7 +29,7 @@ class TPortForm : public TChildForm, public PortHandover {
 
     QString NewPortName() const { return NewPortName_; }
 
-  private:
+private:
     void PortListBoxClick();
     void PortFindButtonClick();
     void ClearListSelection();

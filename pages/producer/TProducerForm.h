@@ -8,13 +8,13 @@ class QLabel;
 
 class TProducerForm : public TChildForm {
     Q_OBJECT
-  public:
+public:
     explicit TProducerForm(QWidget* owner);
     void Back() override;
     void Next() override;
     void Activate() override;
 
-  private:
+private:
     QLabel* Label2;
     QLabel* ProducerLabel1;
     QLabel* ProducerImage;

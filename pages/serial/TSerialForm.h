@@ -5,7 +5,7 @@
 
 class TSerialForm : public TChildForm {
     Q_OBJECT
-  public:
+public:
     explicit TSerialForm(QWidget* owner);
     void Back() override;
     void Next() override;

@@ -9,13 +9,13 @@ class QPushButton;
 
 class TWelcomeForm : public TChildForm {
     Q_OBJECT
-  public:
+public:
     explicit TWelcomeForm(QWidget* owner);
     void Back() override;
     void Next() override;
     void Activate() override;
 
-  private:
+private:
     void ViewManualButtonClick();
     void ApplyBrandingBitmaps();
 

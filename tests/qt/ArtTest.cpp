@@ -115,7 +115,7 @@ QString ReviewDir() {
 class ArtTest : public QObject {
     Q_OBJECT
 
-  private slots:
+private slots:
     void picturesHaveTheirSizes() {
         for (const Picture& picture : FixedPictures()) {
             const QPixmap pixmap = picture.draw();

@@ -23,11 +23,11 @@ namespace {
 
 // Records the shell messages that reach the shell, in order.
 class MessageSpy : public QObject {
-  public:
+public:
     explicit MessageSpy(QObject* shell) { shell->installEventFilter(this); }
     QList<int> messages;
 
-  protected:
+protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (IsShellMessage(event)) {
             messages.append(static_cast<int>(event->type()));
@@ -56,7 +56,7 @@ void ClickRadio(QRadioButton* radio) {
 
 class ConnectSerialTest : public QObject {
     Q_OBJECT
-  private slots:
+private slots:
     void init() {
         sandbox_ = std::make_unique<Sandbox>();
         sandbox_->writeCdFile(QStringLiteral("Quorvanta Software License.txt"), "Licence\n");
@@ -297,7 +297,7 @@ class ConnectSerialTest : public QObject {
         QCOMPARE(w.index(), 3);
     }
 
-  private:
+private:
     std::unique_ptr<Sandbox> sandbox_;
     std::unique_ptr<DialogRecorder> dialogs_;
 };

@@ -19,7 +19,7 @@
 // probe's frames and, for a printer, answers each "V" with the identity. Without an identity
 // the line stays silent.
 class FakeSerialLine {
-  public:
+public:
     explicit FakeSerialLine(std::optional<std::string> identity = std::nullopt)
         : identity_(std::move(identity)) {
         master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
@@ -59,7 +59,7 @@ class FakeSerialLine {
     // Command frames received so far ("V" frames: SOH 'V' STX ETX "086" CR).
     int frames() const { return frames_; }
 
-  private:
+private:
     void Serve() {
         std::string pending;
         while (!stop_) {

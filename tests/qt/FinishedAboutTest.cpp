@@ -60,7 +60,7 @@ constexpr ContactLine kWeb{"WebLabel", "WebAddress", "AboutCompanySupportURL"};
 
 class FinishedAboutTest : public QObject {
     Q_OBJECT
-  private slots:
+private slots:
     void init() {
         sandbox_ = std::make_unique<Sandbox>();
         sandbox_->writeCdFile(QStringLiteral("Quorvanta Software License.txt"), "Licence\n");
@@ -277,7 +277,7 @@ class FinishedAboutTest : public QObject {
         QCOMPARE(Rgb(OnFinished("TitleImage")->pixmap()).pixelColor(300, 40), QColor(Qt::blue));
     }
 
-  private:
+private:
     std::unique_ptr<Sandbox> sandbox_;
     std::unique_ptr<DialogRecorder> dialogs_;
 };

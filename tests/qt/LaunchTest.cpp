@@ -54,9 +54,9 @@ private slots:
         Wizard w;
         // Welcome page: Back off, Next on. Both must come back exactly so.
         const QString marker = sandbox_->root() + QStringLiteral("/ran");
-        const QString script = sandbox_->writeCdScript(
-            QStringLiteral("setup/producer/RX200/install.sh"),
-            "sleep 0.4\necho ran > '" + marker.toUtf8() + "'\nexit 3\n");
+        const QString script =
+            sandbox_->writeCdScript(QStringLiteral("setup/producer/RX200/install.sh"),
+                                    "sleep 0.4\necho ran > '" + marker.toUtf8() + "'\nexit 3\n");
         bool sawLocked = false;
         bool exitRefused = false;
         QTimer probe;
@@ -91,8 +91,8 @@ private slots:
         sandbox_->writeCdScript(QStringLiteral("my"), "touch '" + decoyMarker.toUtf8() + "'\n");
         sandbox_->writeCdScript(QStringLiteral("my setup/run"),
                                 "touch '" + decoyMarker.toUtf8() + "'\n");
-        const QString script = sandbox_->writeCdScript(
-            QStringLiteral("my setup/run me.sh"), "touch '" + realMarker.toUtf8() + "'\n");
+        const QString script = sandbox_->writeCdScript(QStringLiteral("my setup/run me.sh"),
+                                                       "touch '" + realMarker.toUtf8() + "'\n");
         QVERIFY(RunAndWait(script, QString()));
         QVERIFY(QFile::exists(realMarker));
         QVERIFY(!QFile::exists(decoyMarker));
@@ -100,8 +100,8 @@ private slots:
 
     void usesTheWorkingDirectory() {
         const QString out = sandbox_->root() + QStringLiteral("/cwd");
-        const QString script = sandbox_->writeCdScript(QStringLiteral("pwd.sh"),
-                                                       "pwd > '" + out.toUtf8() + "'\n");
+        const QString script =
+            sandbox_->writeCdScript(QStringLiteral("pwd.sh"), "pwd > '" + out.toUtf8() + "'\n");
         QVERIFY(RunAndWait(script, sandbox_->root()));
         QCOMPARE(QDir(QString::fromUtf8(ReadAll(out).trimmed())).canonicalPath(),
                  QDir(sandbox_->root()).canonicalPath());
@@ -139,7 +139,8 @@ private slots:
 
     void runOnceKeepsADamagedHive() {
         QDir().mkpath(sandbox_->registryDir());
-        const QByteArray damaged = "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\A]\r\n\"x\"=zzz\r\n";
+        const QByteArray damaged =
+            "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\A]\r\n\"x\"=zzz\r\n";
         QFile f(sandbox_->registryDir() + QStringLiteral("/HKEY_CURRENT_USER.reg"));
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write(damaged);
@@ -152,10 +153,14 @@ private slots:
     void browserCommandPlaceholder_data() {
         QTest::addColumn<QString>("command");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("quoted") << "browser \"%1\" --new" << "browser  --new http://x";
-        QTest::newRow("bare") << "browser %1" << "browser  http://x";
-        QTest::newRow("none") << "browser" << "browser http://x";
-        QTest::newRow("first only") << "b %1 %1" << "b  %1 http://x";
+        QTest::newRow("quoted") << "browser \"%1\" --new"
+                                << "browser  --new http://x";
+        QTest::newRow("bare") << "browser %1"
+                              << "browser  http://x";
+        QTest::newRow("none") << "browser"
+                              << "browser http://x";
+        QTest::newRow("first only") << "b %1 %1"
+                                    << "b  %1 http://x";
     }
     void browserCommandPlaceholder() {
         QFETCH(QString, command);
@@ -181,8 +186,8 @@ private slots:
                  QStringLiteral("Error Executing Web Browser!"));
 
         const QString out = sandbox_->root() + QStringLiteral("/args");
-        const QString browser = sandbox_->writeCdScript(
-            QStringLiteral("browser.sh"), "echo \"$@\" > '" + out.toUtf8() + "'\n");
+        const QString browser = sandbox_->writeCdScript(QStringLiteral("browser.sh"),
+                                                        "echo \"$@\" > '" + out.toUtf8() + "'\n");
         // The sandbox path holds a blank, so the command quotes the program.
         sandbox_->setEnv("BROWSER",
                          (QLatin1Char('"') + browser + QStringLiteral("\" --new \"%1\"")).toUtf8());

@@ -105,7 +105,7 @@ QStringList ShownClipped(const QWidget* page) {
 
 class ModelPageTest : public QObject {
     Q_OBJECT
-  private slots:
+private slots:
     void init() {
         sandbox_ = std::make_unique<Sandbox>();
         dialogs_ = std::make_unique<DialogRecorder>();
@@ -375,7 +375,7 @@ class ModelPageTest : public QObject {
         QVERIFY(GetPrinterIdentity().isEmpty());
     }
 
-  private:
+private:
     void brand(const QByteArray& content) {
         sandbox_->writeCdFile(QStringLiteral("plstrings.txt"), content);
         sandbox_->reloadBranding();

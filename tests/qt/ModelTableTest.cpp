@@ -34,7 +34,7 @@ char* toString(const PreferencesStore& store) {
 
 class ModelTableTest : public QObject {
     Q_OBJECT
-  private slots:
+private slots:
     void init() { sandbox_ = std::make_unique<Sandbox>(); }
     void cleanup() { sandbox_.reset(); }
 
@@ -189,7 +189,7 @@ class ModelTableTest : public QObject {
                  "MZ4-A2 Cassette Printer");
     }
 
-  private:
+private:
     void brand(const QByteArray& content) {
         sandbox_->writeCdFile(QStringLiteral("plstrings.txt"), content);
         sandbox_->reloadBranding();

@@ -78,7 +78,7 @@ QStringList Selected(const QListWidget* list) {
 // Records what the user sees of the search: the value of the progress bar and the text of
 // the status label each time they are painted, and whether the hourglass was up.
 class PaintLog : public QObject {
-  public:
+public:
     PaintLog(QProgressBar* bar, QLabel* label) : bar_(bar), label_(label) {
         bar->installEventFilter(this);
         label->installEventFilter(this);
@@ -87,7 +87,7 @@ class PaintLog : public QObject {
     QStringList texts;      // non-empty texts, consecutive repeats dropped
     QStringList busyTexts;  // texts painted while the hourglass was up
 
-  protected:
+protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::Paint) {
             if (watched == bar_ && (values.isEmpty() || values.last() != bar_->value())) {
@@ -105,14 +105,14 @@ class PaintLog : public QObject {
         return QObject::eventFilter(watched, event);
     }
 
-  private:
+private:
     QProgressBar* bar_;
     QLabel* label_;
 };
 
 // A view that writes down what the search reports.
 class RecordingView : public PortSearchView {
-  public:
+public:
     QStringList events;
     void SearchStarted() override { events << QStringLiteral("start"); }
     void ShowProgress(int percent) override { events << QString::number(percent); }
@@ -125,7 +125,7 @@ class RecordingView : public PortSearchView {
 
 class PortPageTest : public QObject {
     Q_OBJECT
-  private slots:
+private slots:
     void init() {
         sandbox_ = std::make_unique<Sandbox>();
         dialogs_ = std::make_unique<DialogRecorder>();
@@ -531,7 +531,7 @@ class PortPageTest : public QObject {
         QVERIFY(ClippedCaptions(PortForm).isEmpty());
     }
 
-  private:
+private:
     void showPortPage(Wizard& w) {
         PostShellMessage(w.shell(), WM_SHOW_PORT_FORM);
         Settle();

@@ -49,7 +49,7 @@ QString PortNameIn(const char* key) {
 
 class ProducerPageTest : public QObject {
     Q_OBJECT
-  private slots:
+private slots:
     void init() {
         sandbox_ = std::make_unique<Sandbox>();
         dialogs_ = std::make_unique<DialogRecorder>();
@@ -278,7 +278,7 @@ class ProducerPageTest : public QObject {
         QVERIFY(!QFile::exists(log_));
     }
 
-  private:
+private:
     // A control of this page (other pages use some of the same names).
     static QLabel* label(const char* name) {
         return ProducerForm->findChild<QLabel*>(QString::fromLatin1(name));

@@ -70,9 +70,10 @@ private:
         SaveWidget(w.shell(), name);
     }
     void SaveWidget(QWidget* widget, const char* name) {
-        const QString path = QStringLiteral("%1/%2-%3.png").arg(dir_).arg(++count_, 2, 10,
-                                                                       QLatin1Char('0')).arg(
-            QLatin1String(name));
+        const QString path = QStringLiteral("%1/%2-%3.png")
+                                 .arg(dir_)
+                                 .arg(++count_, 2, 10, QLatin1Char('0'))
+                                 .arg(QLatin1String(name));
         QVERIFY2(widget->grab().save(path), qPrintable(path));
     }
 

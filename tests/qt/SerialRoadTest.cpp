@@ -70,7 +70,8 @@ private slots:
 
         QVERIFY(w.shell()->close());  // the finished page closes without a question
         sim.stop();
-        QVERIFY(reg::ValueNames(reg::Root::LocalMachine, "HARDWARE\\DEVICEMAP\\SERIALCOMM").empty());
+        QVERIFY(
+            reg::ValueNames(reg::Root::LocalMachine, "HARDWARE\\DEVICEMAP\\SERIALCOMM").empty());
     }
 
     void picksPortAndCassetteModelByHand() {

@@ -58,7 +58,7 @@ void SaveBitmap(const QString& path, QSize size, QColor colour) {
 
 class WelcomeLicenseTest : public QObject {
     Q_OBJECT
-  private slots:
+private slots:
     void init() {
         sandbox_ = std::make_unique<Sandbox>();
         license_ = sandbox_->writeCdFile(kLicenseFile, "Terms of use\r\nSecond line\r\n");
@@ -287,7 +287,7 @@ class WelcomeLicenseTest : public QObject {
         QVERIFY(dialogs_->boxes.isEmpty());
     }
 
-  private:
+private:
     std::unique_ptr<Sandbox> sandbox_;
     std::unique_ptr<DialogRecorder> dialogs_;
     QString license_;

@@ -2,7 +2,9 @@
 
 DialogRecorder::DialogRecorder() : previous_(SetDialogs(this)) {}
 
-DialogRecorder::~DialogRecorder() { SetDialogs(previous_); }
+DialogRecorder::~DialogRecorder() {
+    SetDialogs(previous_);
+}
 
 MsgAnswer DialogRecorder::MessageBox(const QString& title, const QString& text, MsgIcon icon,
                                      MsgButtons buttons) {

@@ -24,7 +24,9 @@ PrinterSim::PrinterSim(const QStringList& arguments) {
     }
 }
 
-PrinterSim::~PrinterSim() { stop(); }
+PrinterSim::~PrinterSim() {
+    stop();
+}
 
 QString PrinterSim::log() {
     log_ += QString::fromUtf8(process_.readAllStandardError());

@@ -56,8 +56,8 @@ QString Sandbox::writeCdFile(const QString& relativePath, const QByteArray& cont
 
 QString Sandbox::writeCdScript(const QString& relativePath, const QByteArray& body) {
     const QString path = writeCdFile(relativePath, QByteArrayLiteral("#!/bin/sh\n") + body);
-    QFile::setPermissions(path, QFile::permissions(path) | QFile::ExeOwner | QFile::ExeGroup |
-                                    QFile::ExeOther);
+    QFile::setPermissions(
+        path, QFile::permissions(path) | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther);
     return path;
 }
 

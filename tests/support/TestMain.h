@@ -6,12 +6,12 @@
 
 #include "app/Application.h"
 
-#define VORMATIC_TEST_MAIN(TestClass)              \
-    int main(int argc, char** argv) {              \
-        Application app(argc, argv);               \
-        InitApplication(app);                      \
-        app.setAttribute(Qt::AA_Use96Dpi, true);   \
-        TestClass test;                            \
-        QTEST_SET_MAIN_SOURCE_PATH                 \
-        return QTest::qExec(&test, argc, argv);    \
+#define VORMATIC_TEST_MAIN(TestClass)            \
+    int main(int argc, char** argv) {            \
+        Application app(argc, argv);             \
+        InitApplication(app);                    \
+        app.setAttribute(Qt::AA_Use96Dpi, true); \
+        TestClass test;                          \
+        QTEST_SET_MAIN_SOURCE_PATH               \
+        return QTest::qExec(&test, argc, argv);  \
     }

@@ -21,8 +21,8 @@ bool MakeDemoCd(Sandbox& sandbox, const QString& log) {
 void ClickNamed(Wizard& wizard, const char* name) {
     auto* widget = wizard.find<QWidget>(name);
     if (!widget) {
-        QTest::qFail(qPrintable(QStringLiteral("no widget named ") + QLatin1String(name)),
-                     __FILE__, __LINE__);
+        QTest::qFail(qPrintable(QStringLiteral("no widget named ") + QLatin1String(name)), __FILE__,
+                     __LINE__);
         return;
     }
     if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
@@ -50,9 +50,9 @@ bool ClickPortItem(Wizard& wizard, const QString& text) {
 }
 
 void WalkToPortPage(Wizard& wizard) {
-    wizard.next();                             // Welcome -> licence
+    wizard.next();  // Welcome -> licence
     ClickNamed(wizard, "AcceptRadioButton");
-    wizard.next();                             // licence -> connection choice
-    wizard.next();                             // serial is preselected
-    wizard.next();                             // serial -> COM port page
+    wizard.next();  // licence -> connection choice
+    wizard.next();  // serial is preselected
+    wizard.next();  // serial -> COM port page
 }

@@ -15,7 +15,7 @@
 
 // Sets (or, with a null value, unsets) an environment variable until it goes out of scope.
 class ScopedEnv {
-  public:
+public:
     ScopedEnv(const char* name, const char* value) : name_(name) {
         if (const char* old = std::getenv(name)) {
             old_ = old;
@@ -34,13 +34,13 @@ class ScopedEnv {
         }
     }
 
-  private:
+private:
     std::string name_;
     std::optional<std::string> old_;
 };
 
 class RegistrySandbox {
-  public:
+public:
     RegistrySandbox()
         : registryDir_(dir_ / "registry"),
           configHome_(dir_ / "config"),
@@ -67,7 +67,7 @@ class RegistrySandbox {
     void setRegistryDir(const std::string& dir) { registryEnv_.Set(dir.c_str()); }
     void setSerialDevices(const char* list) { serialEnv_.Set(list); }
 
-  private:
+private:
     TempDir dir_;
     std::string registryDir_;
     std::string configHome_;

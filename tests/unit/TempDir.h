@@ -11,7 +11,7 @@
 #include <vector>
 
 class TempDir {
-  public:
+public:
     TempDir() {
         const char* base = std::getenv("TMPDIR");
         std::string pattern =
@@ -38,7 +38,7 @@ class TempDir {
     // `name` inside the folder.
     std::string operator/(const std::string& name) const { return path_ + "/" + name; }
 
-  private:
+private:
     std::string path_;
 };
 

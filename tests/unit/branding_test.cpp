@@ -52,7 +52,7 @@ const std::map<std::string, std::string> kDefaults = {
 
 // A store built from a folder holding plstrings.txt with `content`.
 class BrandingFile : public ::testing::Test {
-  protected:
+protected:
     std::unique_ptr<BrandingStore> StoreWith(const std::string& content) {
         WriteBytes(dir_ / "plstrings.txt", content);
         return std::make_unique<BrandingStore>(dir_.path() + "/");

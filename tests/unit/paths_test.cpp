@@ -12,7 +12,7 @@ namespace {
 
 // Sets or unsets an environment variable for one test and restores it afterwards.
 class ScopedEnv {
-  public:
+public:
     ScopedEnv(const char* name, const char* value) : name_(name) {
         if (const char* old = std::getenv(name)) {
             old_ = old;
@@ -33,7 +33,7 @@ class ScopedEnv {
     ScopedEnv(const ScopedEnv&) = delete;
     ScopedEnv& operator=(const ScopedEnv&) = delete;
 
-  private:
+private:
     const char* name_;
     std::optional<std::string> old_;
 };

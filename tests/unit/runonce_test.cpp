@@ -23,7 +23,7 @@ bool Exists(const std::string& path) {
 
 // Runs the test body in `dir` as the current directory, and returns to the old one after.
 class ScopedCwd {
-  public:
+public:
     explicit ScopedCwd(const std::string& dir) : old_(std::filesystem::current_path()) {
         std::filesystem::current_path(dir);
     }
@@ -31,7 +31,7 @@ class ScopedCwd {
     ScopedCwd(const ScopedCwd&) = delete;
     ScopedCwd& operator=(const ScopedCwd&) = delete;
 
-  private:
+private:
     std::filesystem::path old_;
 };
 
