@@ -39,6 +39,11 @@ void WriteString(Root root, const std::string& key, const std::string& name,
 // Removes a value; a missing key or value is not an error.
 void DeleteValue(Root root, const std::string& key, const std::string& name);
 
+// "HKEY_CURRENT_USER" and so on, as regedit names the roots.
+const char* RootName(Root root);
+// "HKEY_CURRENT_USER\\Software\\X" for (CurrentUser, "Software\\X"); the root alone for "".
+std::string RootedKeyPath(Root root, const std::string& key);
+
 // POSIX only: the folder that holds the hive files ($VORMATIC_REGISTRY_DIR, or
 // $XDG_CONFIG_HOME/vormatic-installer/registry). Empty on Windows.
 std::string RegistryFolder();

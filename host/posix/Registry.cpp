@@ -30,18 +30,6 @@ namespace {
 
 constexpr const char* kSerialCommPath = "HARDWARE\\DEVICEMAP\\SERIALCOMM";
 
-const char* RootName(Root root) {
-    switch (root) {
-        case Root::CurrentUser:
-            return "HKEY_CURRENT_USER";
-        case Root::LocalMachine:
-            return "HKEY_LOCAL_MACHINE";
-        case Root::ClassesRoot:
-            return "HKEY_CLASSES_ROOT";
-    }
-    return "HKEY_CURRENT_USER";
-}
-
 std::string FolderOrThrow() {
     const std::string folder = RegistryFolder();
     if (folder.empty()) {
@@ -71,9 +59,7 @@ Hive LoadHive(Root root) {
 }
 
 std::string FullPath(Root root, const std::string& key) {
-    const std::string normalized = NormalizeKeyPath(key);
-    return normalized.empty() ? std::string(RootName(root))
-                              : std::string(RootName(root)) + "\\" + normalized;
+    return RootedKeyPath(root, NormalizeKeyPath(key));
 }
 
 bool IsSerialComm(Root root, const std::string& key) {

@@ -28,22 +28,6 @@ HKEY RootKey(Root root) {
     return HKEY_CURRENT_USER;
 }
 
-const char* RootName(Root root) {
-    switch (root) {
-        case Root::CurrentUser:
-            return "HKEY_CURRENT_USER";
-        case Root::LocalMachine:
-            return "HKEY_LOCAL_MACHINE";
-        case Root::ClassesRoot:
-            return "HKEY_CLASSES_ROOT";
-    }
-    return "HKEY_CURRENT_USER";
-}
-
-std::string FullPath(Root root, const std::string& key) {
-    return key.empty() ? std::string(RootName(root)) : std::string(RootName(root)) + "\\" + key;
-}
-
 std::string SystemMessage(LONG code) {
     char* buffer = nullptr;
     const DWORD length = FormatMessageA(
@@ -98,7 +82,7 @@ bool OpenKey(Root root, const std::string& key, REGSAM access, KeyHandle& handle
         return false;
     }
     if (result != ERROR_SUCCESS) {
-        Fail("Unable to open the registry key", FullPath(root, key), result);
+        Fail("Unable to open the registry key", RootedKeyPath(root, key), result);
     }
     return true;
 }
@@ -108,7 +92,7 @@ void CreateKeyHandle(Root root, const std::string& key, REGSAM access, KeyHandle
         RegCreateKeyExA(RootKey(root), key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access,
                         nullptr, handle.Out(), nullptr);
     if (result != ERROR_SUCCESS) {
-        Fail("Unable to create the registry key", FullPath(root, key), result);
+        Fail("Unable to create the registry key", RootedKeyPath(root, key), result);
     }
 }
 
@@ -128,7 +112,7 @@ bool KeyExists(Root root, const std::string& key) {
     if (result == ERROR_FILE_NOT_FOUND) {
         return false;
     }
-    Fail("Unable to open the registry key", FullPath(root, path), result);
+    Fail("Unable to open the registry key", RootedKeyPath(root, path), result);
 }
 
 void CreateKey(Root root, const std::string& key) {
@@ -147,7 +131,7 @@ std::vector<std::string> ValueNames(Root root, const std::string& key) {
     LONG result = RegQueryInfoKeyA(handle.Get(), nullptr, nullptr, nullptr, nullptr, nullptr,
                                    nullptr, nullptr, &longestName, nullptr, nullptr, nullptr);
     if (result != ERROR_SUCCESS) {
-        Fail("Unable to read the registry key", FullPath(root, path), result);
+        Fail("Unable to read the registry key", RootedKeyPath(root, path), result);
     }
     std::vector<char> name(static_cast<std::size_t>(longestName) + 2);
     DWORD index = 0;
@@ -163,7 +147,7 @@ std::vector<std::string> ValueNames(Root root, const std::string& key) {
             continue;
         }
         if (result != ERROR_SUCCESS) {
-            Fail("Unable to read the registry key", FullPath(root, path), result);
+            Fail("Unable to read the registry key", RootedKeyPath(root, path), result);
         }
         names.emplace_back(name.data(), length);
         ++index;
@@ -201,11 +185,11 @@ std::optional<std::string> ReadString(Root root, const std::string& key, const s
         return std::nullopt;
     }
     if (result != ERROR_SUCCESS) {
-        Fail("Unable to read a value of the registry key", FullPath(root, path), result);
+        Fail("Unable to read a value of the registry key", RootedKeyPath(root, path), result);
     }
     if (type != REG_SZ && type != REG_EXPAND_SZ) {
         throw RegistryError("The registry value \"" + DisplayName(name) + "\" of " +
-                            FullPath(root, path) + " is not a string.");
+                            RootedKeyPath(root, path) + " is not a string.");
     }
     // The stored data may or may not carry its terminator; the text ends at the first NUL.
     std::string text(reinterpret_cast<const char*>(data.data()), size);
@@ -225,7 +209,7 @@ void WriteString(Root root, const std::string& key, const std::string& name,
         handle.Get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
         static_cast<DWORD>(value.size() + 1));  // with the terminator
     if (result != ERROR_SUCCESS) {
-        Fail("Unable to write a value of the registry key", FullPath(root, path), result);
+        Fail("Unable to write a value of the registry key", RootedKeyPath(root, path), result);
     }
 }
 
@@ -237,7 +221,7 @@ void DeleteValue(Root root, const std::string& key, const std::string& name) {
     }
     const LONG result = RegDeleteValueA(handle.Get(), name.c_str());
     if (result != ERROR_SUCCESS && result != ERROR_FILE_NOT_FOUND) {
-        Fail("Unable to delete a value of the registry key", FullPath(root, path), result);
+        Fail("Unable to delete a value of the registry key", RootedKeyPath(root, path), result);
     }
 }
 
