@@ -1,5 +1,6 @@
 #pragma once
-// The built-in pictures, drawn with QPainter (no bitmap files needed).
+// The built-in pictures: drawn with QPainter (ArtDraw.h) and compiled into the program as PNG
+// copies, which are read once on first use and kept.
 
 #include <QIcon>
 #include <QPixmap>

@@ -7,10 +7,10 @@
 
 #include <array>
 
-#include "pages/art/Art.h"
+#include "pages/art/ArtDraw.h"
 #include "pages/art/ArtKit.h"
 
-namespace art {
+namespace art::draw {
 using namespace art::kit;
 
 namespace {
@@ -63,7 +63,20 @@ void Trident(QPainter& p, const QPointF& at, double size, const QColor& colour) 
     p.restore();
 }
 
-QPixmap DrawSerial() {
+// One network port of the switch, with its two lights above.
+void Port(QPainter& p, const QRectF& r, bool linked) {
+    Panel(p, r, QColor(0x11, 0x14, 0x18), QColor(0x2b, 0x31, 0x39), QColor(0x8a, 0x93, 0x9e), 0.6);
+    p.fillRect(QRectF(r.center().x() - r.width() * 0.2, r.bottom() - 2, r.width() * 0.4, 2),
+               QColor(0x52, 0x5b, 0x66));
+    Led(p, QPointF(r.left() + 2, r.top() - 2.5), 0.9,
+        linked ? QColor(0x3c, 0xd0, 0x4c) : QColor(0x55, 0x5e, 0x69));
+    Led(p, QPointF(r.right() - 2, r.top() - 2.5), 0.9,
+        linked ? QColor(0xff, 0xb0, 0x2e) : QColor(0x55, 0x5e, 0x69));
+}
+
+}  // namespace
+
+QPixmap SerialConnectionPicture() {
     QPixmap pixmap = Canvas(100, 100);
     QPainter p(&pixmap);
     Prepare(p);
@@ -129,7 +142,7 @@ QPixmap DrawSerial() {
     return pixmap;
 }
 
-QPixmap DrawUsb() {
+QPixmap UsbConnectionPicture() {
     QPixmap pixmap = Canvas(100, 100);
     QPainter p(&pixmap);
     Prepare(p);
@@ -166,18 +179,7 @@ QPixmap DrawUsb() {
     return pixmap;
 }
 
-// One network port of the switch, with its two lights above.
-void Port(QPainter& p, const QRectF& r, bool linked) {
-    Panel(p, r, QColor(0x11, 0x14, 0x18), QColor(0x2b, 0x31, 0x39), QColor(0x8a, 0x93, 0x9e), 0.6);
-    p.fillRect(QRectF(r.center().x() - r.width() * 0.2, r.bottom() - 2, r.width() * 0.4, 2),
-               QColor(0x52, 0x5b, 0x66));
-    Led(p, QPointF(r.left() + 2, r.top() - 2.5), 0.9,
-        linked ? QColor(0x3c, 0xd0, 0x4c) : QColor(0x55, 0x5e, 0x69));
-    Led(p, QPointF(r.right() - 2, r.top() - 2.5), 0.9,
-        linked ? QColor(0xff, 0xb0, 0x2e) : QColor(0x55, 0x5e, 0x69));
-}
-
-QPixmap DrawEthernet() {
+QPixmap EthernetConnectionPicture() {
     QPixmap pixmap = Canvas(100, 100);
     QPainter p(&pixmap);
     Prepare(p);
@@ -228,16 +230,4 @@ QPixmap DrawEthernet() {
     return pixmap;
 }
 
-}  // namespace
-
-QPixmap SerialConnectionPicture() {
-    return Once<DrawSerial>();
-}
-QPixmap UsbConnectionPicture() {
-    return Once<DrawUsb>();
-}
-QPixmap EthernetConnectionPicture() {
-    return Once<DrawEthernet>();
-}
-
-}  // namespace art
+}  // namespace art::draw

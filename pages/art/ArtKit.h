@@ -33,14 +33,6 @@ inline QTransform Onto(const QPointF& origin, const QPointF& u, const QPointF& v
     return QTransform(u.x(), u.y(), v.x(), v.y(), origin.x(), origin.y());
 }
 
-// Draws a picture once and keeps it for the rest of the run. It is held by a pointer that is never
-// freed, so that no pixmap is destroyed after the application object at exit.
-template <QPixmap (*Draw)()>
-QPixmap Once() {
-    static const QPixmap* const pixmap = new QPixmap(Draw());
-    return *pixmap;
-}
-
 // A white pixmap of exactly w x h device pixels (device pixel ratio 1).
 QPixmap Canvas(int w, int h, const QColor& fill = Qt::white);
 // Antialiased painting of shapes, text and scaled pixmaps.

@@ -7,11 +7,11 @@
 
 #include <array>
 
-#include "pages/art/Art.h"
+#include "pages/art/ArtDraw.h"
 #include "pages/art/ArtKit.h"
 #include "pages/art/ArtParts.h"
 
-namespace art {
+namespace art::draw {
 using namespace art::kit;
 
 namespace {
@@ -37,31 +37,6 @@ void Turned(QPainter& p, const QPointF& at, double degrees, Draw draw) {
     p.rotate(degrees);
     draw();
     p.restore();
-}
-
-QPixmap DrawCollage() {
-    QPixmap pixmap = Canvas(254, 275);
-    QPainter p(&pixmap);
-    Prepare(p);
-    QRadialGradient glow(QPointF(127, 150), 150);
-    glow.setColorAt(0, kSky);
-    glow.setColorAt(0.75, QColor(0xf0, 0xf6, 0xfe));
-    glow.setColorAt(1, Qt::white);
-    p.fillRect(pixmap.rect(), glow);
-
-    Printer(p, kMz4a, QPointF(120, 2), 1.1);
-    Printer(p, kRx200, QPointF(0, 36), 1.1);
-    Printer(p, kMz4b, QPointF(4, 148), 1.05);
-
-    // Marked work on the bench: slides, tags and cassettes.
-    Turned(p, QPointF(128, 150), -9, [&p] { Slide(p, QRectF(0, 0, 96, 30), 71); });
-    Turned(p, QPointF(124, 184), 5, [&p] { Slide(p, QRectF(0, 0, 96, 30), 72); });
-    Turned(p, QPointF(178, 222), -14,
-           [&p] { Tag(p, QRectF(0, 0, 66, 20), TagColours().at(2), 73); });
-    Cassette(p, QRectF(120, 226, 44, 34), CassetteColours().at(1), 74);
-    Cassette(p, QRectF(166, 238, 44, 34), CassetteColours().at(2), 75);
-    Cassette(p, QRectF(212, 244, 38, 29), CassetteColours().at(4), 76);
-    return pixmap;
 }
 
 // The Producer window, maximised on the monitor, editing a tag layout.
@@ -160,7 +135,34 @@ void Screen(QPainter& p, const QRectF& s) {
     p.restore();
 }
 
-QPixmap DrawProducer() {
+}  // namespace
+
+QPixmap CollagePicture() {
+    QPixmap pixmap = Canvas(254, 275);
+    QPainter p(&pixmap);
+    Prepare(p);
+    QRadialGradient glow(QPointF(127, 150), 150);
+    glow.setColorAt(0, kSky);
+    glow.setColorAt(0.75, QColor(0xf0, 0xf6, 0xfe));
+    glow.setColorAt(1, Qt::white);
+    p.fillRect(pixmap.rect(), glow);
+
+    Printer(p, kMz4a, QPointF(120, 2), 1.1);
+    Printer(p, kRx200, QPointF(0, 36), 1.1);
+    Printer(p, kMz4b, QPointF(4, 148), 1.05);
+
+    // Marked work on the bench: slides, tags and cassettes.
+    Turned(p, QPointF(128, 150), -9, [&p] { Slide(p, QRectF(0, 0, 96, 30), 71); });
+    Turned(p, QPointF(124, 184), 5, [&p] { Slide(p, QRectF(0, 0, 96, 30), 72); });
+    Turned(p, QPointF(178, 222), -14,
+           [&p] { Tag(p, QRectF(0, 0, 66, 20), TagColours().at(2), 73); });
+    Cassette(p, QRectF(120, 226, 44, 34), CassetteColours().at(1), 74);
+    Cassette(p, QRectF(166, 238, 44, 34), CassetteColours().at(2), 75);
+    Cassette(p, QRectF(212, 244, 38, 29), CassetteColours().at(4), 76);
+    return pixmap;
+}
+
+QPixmap ProducerPicture() {
     QPixmap pixmap = Canvas(325, 241);
     QPainter p(&pixmap);
     Prepare(p);
@@ -211,13 +213,4 @@ QPixmap DrawProducer() {
     return pixmap;
 }
 
-}  // namespace
-
-QPixmap CollagePicture() {
-    return Once<DrawCollage>();
-}
-QPixmap ProducerPicture() {
-    return Once<DrawProducer>();
-}
-
-}  // namespace art
+}  // namespace art::draw

@@ -1,5 +1,6 @@
-// The built-in pictures: sizes, real content, distinct printers, the button glyphs, and PNG copies
-// of everything under screenshots/art/ in the build folder for review.
+// The built-in pictures: the compiled-in PNG copies against fresh drawings, sizes, real content,
+// distinct printers, the button glyphs, and PNG copies of everything under screenshots/art/ in the
+// build folder for review.
 
 #include <QDir>
 #include <QHash>
@@ -12,17 +13,21 @@
 #include <algorithm>
 #include <cstdlib>
 #include <functional>
+#include <set>
 #include <utility>
 #include <vector>
 
 #include "pages/art/Art.h"
+#include "pages/art/ArtDraw.h"
 
 namespace {
 
 struct Picture {
     const char* name;
-    std::function<QPixmap()> draw;
+    std::function<QPixmap()> draw;  // what the pages get
     QSize size;
+    const char* file;                // the rendered copy
+    std::function<QPixmap()> drawn;  // a fresh drawing
 };
 
 const char* const kModelNames[10] = {
@@ -31,14 +36,53 @@ const char* const kModelNames[10] = {
     "NB520 Tag Printer",   "RX8XX Tag Printer"};
 
 std::vector<Picture> FixedPictures() {
-    return {{"title", art::TitlePicture, QSize(600, 73)},
-            {"collage", art::CollagePicture, QSize(254, 275)},
-            {"serial", art::SerialConnectionPicture, QSize(100, 100)},
-            {"usb", art::UsbConnectionPicture, QSize(100, 100)},
-            {"ethernet", art::EthernetConnectionPicture, QSize(100, 100)},
-            {"program-icon", art::ProgramIcon, QSize(33, 41)},
-            {"producer", art::ProducerPicture, QSize(325, 241)}};
+    return {
+        {"title", art::TitlePicture, QSize(600, 73), "title.png", art::draw::TitlePicture},
+        {"collage", art::CollagePicture, QSize(254, 275), "collage.png", art::draw::CollagePicture},
+        {"serial", art::SerialConnectionPicture, QSize(100, 100), "serial.png",
+         art::draw::SerialConnectionPicture},
+        {"usb", art::UsbConnectionPicture, QSize(100, 100), "usb.png",
+         art::draw::UsbConnectionPicture},
+        {"ethernet", art::EthernetConnectionPicture, QSize(100, 100), "ethernet.png",
+         art::draw::EthernetConnectionPicture},
+        {"program-icon", art::ProgramIcon, QSize(33, 41), "program-icon.png",
+         art::draw::ProgramIcon},
+        {"producer", art::ProducerPicture, QSize(325, 241), "producer.png",
+         art::draw::ProducerPicture}};
 }
+
+// Every picture with a rendered copy: the fixed ones, the printers and the four glyph images. For
+// the glyphs, `draw` gives the image of the button icon.
+std::vector<Picture> AllPictures() {
+    std::vector<Picture> all = FixedPictures();
+    static const char* const kPrinterFiles[10] = {
+        "printer-0.png", "printer-1.png", "printer-2.png", "printer-3.png", "printer-4.png",
+        "printer-5.png", "printer-6.png", "printer-7.png", "printer-8.png", "printer-9.png"};
+    for (int i = 0; i < 10; ++i) {
+        all.push_back({kModelNames[i], [i] { return art::PrinterPicture(i); }, QSize(),
+                       kPrinterFiles[i], [i] { return art::draw::PrinterPicture(i); }});
+    }
+    const auto glyph = [](QIcon (*icon)(), QIcon::Mode mode) {
+        return [icon, mode] { return icon().pixmap(QSize(16, 16), 1.0, mode); };
+    };
+    all.push_back({"Back glyph", glyph(art::BackGlyph, QIcon::Normal), QSize(16, 16), "back.png",
+                   [] { return art::draw::BackGlyph(true); }});
+    all.push_back({"Back glyph, disabled", glyph(art::BackGlyph, QIcon::Disabled), QSize(16, 16),
+                   "back-disabled.png", [] { return art::draw::BackGlyph(false); }});
+    all.push_back({"Next glyph", glyph(art::NextGlyph, QIcon::Normal), QSize(16, 16), "next.png",
+                   [] { return art::draw::NextGlyph(true); }});
+    all.push_back({"Next glyph, disabled", glyph(art::NextGlyph, QIcon::Disabled), QSize(16, 16),
+                   "next-disabled.png", [] { return art::draw::NextGlyph(false); }});
+    return all;
+}
+
+QString ResourcePath(const char* file) {
+    return QLatin1String(art::draw::kResourceFolder) + QLatin1String(file);
+}
+
+const char* const kRefresh =
+    "run `QT_QPA_PLATFORM=offscreen tools/vormatic-render-art` in the build folder to refresh "
+    "pages/art/rendered/, then rebuild";
 
 QImage Argb(const QPixmap& pixmap) {
     return pixmap.toImage().convertToFormat(QImage::Format_ARGB32);
@@ -83,6 +127,33 @@ double Difference(const QImage& a, const QImage& b) {
     return sum / (3.0 * common.width() * common.height());
 }
 
+// How far two images of one size are apart, over the four channels of premultiplied ARGB: the
+// mean absolute difference per channel (0..255), and the share of pixels that differ by more than
+// 16 in some channel.
+struct Mismatch {
+    double meanDifference = 0;
+    double farShare = 0;
+};
+
+Mismatch Compare(const QImage& a, const QImage& b) {
+    const QImage pa = a.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    const QImage pb = b.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    double sum = 0;
+    int far = 0;
+    for (int y = 0; y < pa.height(); ++y) {
+        for (int x = 0; x < pa.width(); ++x) {
+            const QRgb ca = pa.pixel(x, y);
+            const QRgb cb = pb.pixel(x, y);
+            const int d[4] = {std::abs(qRed(ca) - qRed(cb)), std::abs(qGreen(ca) - qGreen(cb)),
+                              std::abs(qBlue(ca) - qBlue(cb)), std::abs(qAlpha(ca) - qAlpha(cb))};
+            sum += d[0] + d[1] + d[2] + d[3];
+            far += *std::max_element(d, d + 4) > 16 ? 1 : 0;
+        }
+    }
+    const double pixels = static_cast<double>(pa.width()) * pa.height();
+    return {sum / (4.0 * pixels), far / pixels};
+}
+
 QImage GlyphImage(const QIcon& icon, QIcon::Mode mode) {
     return icon.pixmap(QSize(16, 16), 1.0, mode).toImage().convertToFormat(QImage::Format_ARGB32);
 }
@@ -116,6 +187,75 @@ class ArtTest : public QObject {
     Q_OBJECT
 
 private slots:
+    // The compiled-in copies must show what the drawings draw now: a drawing changed without
+    // re-rendering fails here. Font rasterisation may differ by a hair between machines, hence
+    // the tolerance.
+    void renderedCopiesMatchTheDrawings() {
+        for (const Picture& picture : AllPictures()) {
+            const QImage copy(ResourcePath(picture.file));
+            QVERIFY2(!copy.isNull(),
+                     qPrintable(QStringLiteral("%1: no rendered copy %2; %3")
+                                    .arg(QLatin1String(picture.name), ResourcePath(picture.file),
+                                         QLatin1String(kRefresh))));
+            const QImage drawn = picture.drawn().toImage();
+            QVERIFY2(copy.size() == drawn.size(),
+                     qPrintable(QStringLiteral("%1: the copy is %2 x %3, the drawing %4 x %5; %6")
+                                    .arg(QLatin1String(picture.name))
+                                    .arg(copy.width())
+                                    .arg(copy.height())
+                                    .arg(drawn.width())
+                                    .arg(drawn.height())
+                                    .arg(QLatin1String(kRefresh))));
+            const Mismatch mismatch = Compare(copy, drawn);
+            QVERIFY2(mismatch.meanDifference < 1.0 && mismatch.farShare <= 0.005,
+                     qPrintable(QStringLiteral("%1: the rendered copy differs from the drawing "
+                                               "(mean difference %2 per channel, %3 % of pixels "
+                                               "off by more than 16); %4")
+                                    .arg(QLatin1String(picture.name))
+                                    .arg(mismatch.meanDifference, 0, 'f', 3)
+                                    .arg(mismatch.farShare * 100, 0, 'f', 2)
+                                    .arg(QLatin1String(kRefresh))));
+        }
+    }
+
+    // The renderer writes what AllDrawings() lists: it must list every picture under the file
+    // name the pages read, with the right drawing, and the resources hold exactly those files.
+    void everyPictureHasOneRenderedCopy() {
+        const std::vector<Picture> pictures = AllPictures();
+        std::set<QString> expected;
+        for (const Picture& picture : pictures) {
+            expected.insert(QLatin1String(picture.file));
+        }
+        QCOMPARE(expected.size(), pictures.size());
+        std::set<QString> listed;
+        for (const art::draw::Drawing& drawing : art::draw::AllDrawings()) {
+            QVERIFY2(listed.insert(drawing.file).second, qPrintable(drawing.file));
+            const auto picture = std::find_if(pictures.begin(), pictures.end(), [&](const auto& p) {
+                return drawing.file == QLatin1String(p.file);
+            });
+            QVERIFY2(picture != pictures.end(), qPrintable(drawing.file));
+            QVERIFY2(drawing.draw().toImage() == picture->drawn().toImage(),
+                     qPrintable(drawing.file));
+        }
+        QCOMPARE(listed, expected);
+        const QStringList resources =
+            QDir(QLatin1String(art::draw::kResourceFolder)).entryList(QDir::Files);
+        QCOMPARE(std::set<QString>(resources.begin(), resources.end()), expected);
+    }
+
+    // What the pages get is the compiled-in copy of its own picture, pixel for pixel.
+    void picturesComeFromTheirCopies() {
+        for (const Picture& picture : AllPictures()) {
+            const QImage copy = QImage(ResourcePath(picture.file))
+                                    .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+            const QImage shown =
+                picture.draw().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+            QVERIFY2(!copy.isNull() && shown == copy, picture.name);
+        }
+        QVERIFY(art::draw::PrinterPicture(-1).isNull());
+        QVERIFY(art::draw::PrinterPicture(10).isNull());
+    }
+
     void picturesHaveTheirSizes() {
         for (const Picture& picture : FixedPictures()) {
             const QPixmap pixmap = picture.draw();
