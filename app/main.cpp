@@ -6,7 +6,6 @@
 #include "app/Application.h"
 #include "app/TMainForm.h"
 #include "host/BrandingStore.h"
-#include "host/RunOnce.h"
 #include "pages/WizardPages.h"
 
 namespace {
@@ -19,13 +18,7 @@ int main(int argc, char** argv) {
     Application app(argc, argv);
     InitApplication(app);
 
-    const QStringList arguments = app.arguments().mid(1);
-    if (IsUsbResumeArgument(arguments)) {
-        // Resumed after a restart: the launcher registered for this start has done its job.
-        ClearRunOnceEntry();
-    }
-
-    std::unique_ptr<TMainForm> shell(CreateWizard(arguments));
+    std::unique_ptr<TMainForm> shell(CreateWizard(app.arguments().mid(1)));
     shell->show();
     app.exec();
     return 0;

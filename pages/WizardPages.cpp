@@ -2,6 +2,7 @@
 
 #include "app/PageSlots.h"
 #include "app/TMainForm.h"
+#include "host/RunOnce.h"
 #include "pages/about/TAboutBox.h"
 #include "pages/art/Art.h"
 #include "pages/connect/TConnectForm.h"
@@ -37,6 +38,10 @@ void RegisterWizardPages() {
 }
 
 TMainForm* CreateWizard(const QStringList& arguments) {
+    if (IsUsbResumeArgument(arguments)) {
+        // Resumed after a restart: the launcher registered for this start has done its job.
+        ClearRunOnceEntry();
+    }
     RegisterWizardPages();
     auto* shell = new TMainForm(arguments);
     shell->SetButtonGlyphs(art::BackGlyph(), art::NextGlyph());

@@ -8,6 +8,8 @@
 #include "app/Selections.h"
 #include "app/ShellMessages.h"
 #include "app/TChildForm.h"
+#include "host/Registry.h"
+#include "host/RunOnce.h"
 #include "tests/support/DialogRecorder.h"
 #include "tests/support/Sandbox.h"
 #include "tests/support/TestMain.h"
@@ -82,6 +84,24 @@ private slots:
         Wizard w({QStringLiteral("-RUSB")});
         QCOMPARE(w.index(), 0);
         QVERIFY(!w.shell()->Is_usb_resume());
+    }
+
+    void usbResumeStartRemovesTheRunOnceEntry() {
+        QVERIFY(RegisterRunOnceEntry("/cd/vormatic-installer", "-rusb"));
+        const QString autostart = QString::fromStdString(AutostartEntryPath());
+        QVERIFY(QFile::exists(autostart));
+        {
+            Wizard other({QStringLiteral("-RUSB")});
+            QVERIFY(QFile::exists(autostart));
+        }
+        Wizard w({QStringLiteral("-rusb")});
+        QVERIFY(w.shell()->Is_usb_resume());
+        QVERIFY(!QFile::exists(autostart));
+        QVERIFY(!reg::ReadString(reg::Root::CurrentUser, kRunOnceKey, kRunOnceValue));
+        // This build has no USB page to resume on: it says so and starts at the beginning.
+        QCOMPARE(dialogs_->boxes.size(), 1);
+        QCOMPARE(w.index(), 0);
+        QVERIFY(w.shell()->ChildForm(kUsbSlot) == nullptr);
     }
 
     void lastButtonMessageWins() {
