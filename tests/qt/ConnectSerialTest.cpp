@@ -13,7 +13,7 @@
 #include "host/Registry.h"
 #include "pages/connect/TConnectForm.h"
 #include "pages/serial/TSerialForm.h"
-#include "tests/qt/CaptionFit.h"
+#include "tests/support/CaptionFit.h"
 #include "tests/support/DialogRecorder.h"
 #include "tests/support/Sandbox.h"
 #include "tests/support/TestMain.h"

@@ -11,7 +11,7 @@
 #include "pages/about/TAboutBox.h"
 #include "pages/art/Art.h"
 #include "pages/finished/TFinishedForm.h"
-#include "tests/qt/CaptionFit.h"
+#include "tests/support/CaptionFit.h"
 #include "tests/support/DialogRecorder.h"
 #include "tests/support/Sandbox.h"
 #include "tests/support/TestMain.h"

@@ -11,7 +11,7 @@
 #include "app/ShellMessages.h"
 #include "pages/model/ModelTable.h"
 #include "pages/model/TModelForm.h"
-#include "tests/qt/CaptionFit.h"
+#include "tests/support/CaptionFit.h"
 #include "tests/support/DialogRecorder.h"
 #include "tests/support/Sandbox.h"
 #include "tests/support/TestMain.h"

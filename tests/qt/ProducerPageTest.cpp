@@ -12,7 +12,7 @@
 #include "host/Registry.h"
 #include "pages/model/ModelTable.h"
 #include "pages/producer/TProducerForm.h"
-#include "tests/qt/CaptionFit.h"
+#include "tests/support/CaptionFit.h"
 #include "tests/support/DialogRecorder.h"
 #include "tests/support/Sandbox.h"
 #include "tests/support/TestMain.h"

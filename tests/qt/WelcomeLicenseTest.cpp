@@ -13,7 +13,7 @@
 #include "pages/art/Art.h"
 #include "pages/license/TLicenseForm.h"
 #include "pages/welcome/TWelcomeForm.h"
-#include "tests/qt/CaptionFit.h"
+#include "tests/support/CaptionFit.h"
 #include "tests/support/DialogRecorder.h"
 #include "tests/support/Sandbox.h"
 #include "tests/support/TestMain.h"
