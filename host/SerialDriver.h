@@ -20,8 +20,9 @@ public:
     // Opens the port; a null name reopens the path stored by an earlier call.
     virtual bool Open(const char* portName) = 0;
     virtual void WriteByte(char byte) = 0;
-    // Length 0 means: up to the first NUL of `data`.
-    virtual void WriteBuffer(const char* data, unsigned length) = 0;
+    // Length 0 means: up to the first NUL of `data`. Writes one WriteByte per byte, the same
+    // on every platform.
+    virtual void WriteBuffer(const char* data, unsigned length);
     // 1 = XON/XOFF, 0 = DTR/DSR hardware handshake.
     virtual void SetFlowControl(int mode) = 0;
 };

@@ -223,18 +223,6 @@ void SerialPosix::WriteByte(char byte) {
     }
 }
 
-void SerialPosix::WriteBuffer(const char* data, unsigned length) {
-    if (data == nullptr) {
-        return;
-    }
-    if (length == 0) {
-        length = static_cast<unsigned>(std::strlen(data));
-    }
-    for (unsigned i = 0; i < length; ++i) {
-        WriteByte(data[i]);
-    }
-}
-
 void SerialPosix::SetFlowControl(int mode) {
     if (open_ == 0) {
         return;

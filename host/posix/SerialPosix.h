@@ -34,7 +34,6 @@ public:
     int IsOpen() override;
     bool Open(const char* portName) override;
     void WriteByte(char byte) override;
-    void WriteBuffer(const char* data, unsigned length) override;
     void SetFlowControl(int mode) override;
 
     // The path of the last Open with a name (at most 39 characters).

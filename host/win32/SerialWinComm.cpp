@@ -188,18 +188,6 @@ void SerialWinComm::WriteByte(char byte) {
     }
 }
 
-void SerialWinComm::WriteBuffer(const char* data, unsigned length) {
-    if (data == nullptr) {
-        return;
-    }
-    if (length == 0) {
-        length = static_cast<unsigned>(std::strlen(data));
-    }
-    for (unsigned i = 0; i < length; ++i) {
-        WriteByte(data[i]);
-    }
-}
-
 void SerialWinComm::SetFlowControl(int mode) {
     if (open_ == 0) {
         return;

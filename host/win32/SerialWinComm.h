@@ -26,7 +26,6 @@ public:
     int IsOpen() override;
     bool Open(const char* portName) override;
     void WriteByte(char byte) override;
-    void WriteBuffer(const char* data, unsigned length) override;
     void SetFlowControl(int mode) override;
 
     // "\\.\" and at most the first 35 characters of the last name given to Open.
