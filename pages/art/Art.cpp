@@ -87,6 +87,16 @@ QPixmap ProducerPicture() {
     return Once<draw::ProducerPicture>("producer.png");
 }
 
+QPixmap AlertIcon() {
+    return Once<draw::AlertIcon>("alert.png");
+}
+QPixmap WarningIcon() {
+    return Once<draw::WarningIcon>("warning.png");
+}
+QPixmap NoticeIcon() {
+    return Once<draw::NoticeIcon>("notice.png");
+}
+
 QPixmap PrinterPicture(int modelIndex) {
     if (modelIndex < 0 || modelIndex >= parts::kModelCount) {
         return {};

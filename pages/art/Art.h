@@ -14,6 +14,9 @@ QPixmap UsbConnectionPicture();       // 100 x 100: a USB cable
 QPixmap EthernetConnectionPicture();  // 100 x 100: a network connection
 QPixmap ProgramIcon();                // 33 x 41: the program icon
 QPixmap ProducerPicture();            // 325 x 241: Producer at work
+QPixmap AlertIcon();                  // 32 x 32: a red disc with an exclamation mark
+QPixmap WarningIcon();                // 32 x 32: an amber triangle with an exclamation mark
+QPixmap NoticeIcon();                 // 32 x 32: a blue disc with an "i"
 // The printer of model index 0..9 in the model page's order (RX200 tag, RX6XX tag, RX200W
 // plate, MZ4-A cassette, MZ4-B slide, VF5Q ampule, MZ4-E drawer, MZ4-A2 cassette, NB520 tag,
 // RX8XX tag); 83..116 wide, 91..126 high.

@@ -57,6 +57,9 @@ std::vector<Drawing> AllDrawings() {
         {QStringLiteral("ethernet.png"), EthernetConnectionPicture},
         {QStringLiteral("program-icon.png"), ProgramIcon},
         {QStringLiteral("producer.png"), ProducerPicture},
+        {QStringLiteral("alert.png"), AlertIcon},
+        {QStringLiteral("warning.png"), WarningIcon},
+        {QStringLiteral("notice.png"), NoticeIcon},
     };
     for (int i = 0; i < parts::kModelCount; ++i) {
         all.push_back({QStringLiteral("printer-%1.png").arg(i), [i] { return PrinterPicture(i); }});

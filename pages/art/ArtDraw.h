@@ -19,6 +19,10 @@ QPixmap UsbConnectionPicture();
 QPixmap EthernetConnectionPicture();
 QPixmap ProgramIcon();
 QPixmap ProducerPicture();
+// 32 x 32 message icons: alert (red), warning (amber triangle), notice (blue).
+QPixmap AlertIcon();
+QPixmap WarningIcon();
+QPixmap NoticeIcon();
 // A null pixmap for an index outside 0..9.
 QPixmap PrinterPicture(int modelIndex);
 // The 16 x 16 arrows of the Back and Next buttons: green when `enabled`, grey when not.

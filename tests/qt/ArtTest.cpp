@@ -48,7 +48,10 @@ std::vector<Picture> FixedPictures() {
         {"program-icon", art::ProgramIcon, QSize(33, 41), "program-icon.png",
          art::draw::ProgramIcon},
         {"producer", art::ProducerPicture, QSize(325, 241), "producer.png",
-         art::draw::ProducerPicture}};
+         art::draw::ProducerPicture},
+        {"alert", art::AlertIcon, QSize(32, 32), "alert.png", art::draw::AlertIcon},
+        {"warning", art::WarningIcon, QSize(32, 32), "warning.png", art::draw::WarningIcon},
+        {"notice", art::NoticeIcon, QSize(32, 32), "notice.png", art::draw::NoticeIcon}};
 }
 
 // Every picture with a rendered copy: the fixed ones, the printers and the four glyph images. For
