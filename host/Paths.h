@@ -28,3 +28,8 @@ const char* PathSeparator();
 std::string NativePath(const std::string& path);
 
 bool FileExists(const std::string& path);
+
+// Where the COM port redirector's installer puts its manager program: Windows
+// "c:\program files\lantronix\cpr4.3\CprManager.exe"; POSIX, where a user installs without
+// root, $XDG_DATA_HOME/lantronix/cpr4.3/CprManager.exe (default ~/.local/share/...).
+std::string RedirectorManagerDefaultPath();

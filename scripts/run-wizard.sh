@@ -17,9 +17,10 @@ rm -rf "$cd_dir"
 export VORMATIC_REGISTRY_DIR="$demo/registry"
 export XDG_CONFIG_HOME="$demo/config"
 export XDG_CONFIG_DIRS="$demo/common-appdata"
+export XDG_DATA_HOME="$demo/data"
 # Only the simulated printer is offered unless the caller names real devices.
 export VORMATIC_SERIAL_DEVICES="${VORMATIC_SERIAL_DEVICES-}"
-mkdir -p "$VORMATIC_REGISTRY_DIR" "$XDG_CONFIG_HOME" "$XDG_CONFIG_DIRS"
+mkdir -p "$VORMATIC_REGISTRY_DIR" "$XDG_CONFIG_HOME" "$XDG_CONFIG_DIRS" "$XDG_DATA_HOME"
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     echo "No display is available: walking the serial road offscreen instead."

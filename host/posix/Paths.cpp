@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "host/Paths.h"
+#include "host/posix/XdgConfig.h"
 
 namespace {
 
@@ -84,4 +85,9 @@ std::string NativePath(const std::string& path) {
     std::string native = path;
     std::replace(native.begin(), native.end(), '\\', '/');
     return native;
+}
+
+std::string RedirectorManagerDefaultPath() {
+    const std::string dataHome = xdg::DataHome();
+    return dataHome.empty() ? std::string() : dataHome + "/lantronix/cpr4.3/CprManager.exe";
 }

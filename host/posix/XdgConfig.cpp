@@ -8,11 +8,9 @@
 
 namespace xdg {
 
-std::string ConfigHome() {
-    const char* configHome = std::getenv("XDG_CONFIG_HOME");
-    if (configHome != nullptr && configHome[0] == '/') {
-        return configHome;
-    }
+namespace {
+
+std::string HomeFolder() {
     std::string home;
     if (const char* env = std::getenv("HOME"); env != nullptr && env[0] != '\0') {
         home = env;
@@ -25,7 +23,27 @@ std::string ConfigHome() {
             home = found->pw_dir;
         }
     }
-    return home.empty() ? std::string() : home + "/.config";
+    return home;
+}
+
+// $`variable` when it is an absolute path, else `fallback` below the home folder.
+std::string BaseFolder(const char* variable, const char* fallback) {
+    const char* value = std::getenv(variable);
+    if (value != nullptr && value[0] == '/') {
+        return value;
+    }
+    const std::string home = HomeFolder();
+    return home.empty() ? std::string() : home + fallback;
+}
+
+}  // namespace
+
+std::string ConfigHome() {
+    return BaseFolder("XDG_CONFIG_HOME", "/.config");
+}
+
+std::string DataHome() {
+    return BaseFolder("XDG_DATA_HOME", "/.local/share");
 }
 
 }  // namespace xdg

@@ -76,3 +76,7 @@ const char* PathSeparator() {
 std::string NativePath(const std::string& path) {
     return path;
 }
+
+std::string RedirectorManagerDefaultPath() {
+    return "c:\\program files\\lantronix\\cpr4.3\\CprManager.exe";
+}

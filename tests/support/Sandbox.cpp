@@ -11,6 +11,7 @@ Sandbox::Sandbox() : oldCwd_(QDir::currentPath()) {
     QDir(root()).mkpath(QStringLiteral("cd"));
     setEnv("VORMATIC_REGISTRY_DIR", registryDir().toUtf8());
     setEnv("XDG_CONFIG_HOME", configHome().toUtf8());
+    setEnv("XDG_DATA_HOME", dataHome().toUtf8());
     setEnv("XDG_CONFIG_DIRS", commonAppData().toUtf8());
     setEnv("VORMATIC_SERIAL_DEVICES", QByteArray(""));
     QDir::setCurrent(cdDir());

@@ -20,6 +20,7 @@ public:
     QString cdDir() const { return dir_.path() + QStringLiteral("/cd"); }
     QString registryDir() const { return dir_.path() + QStringLiteral("/registry"); }
     QString configHome() const { return dir_.path() + QStringLiteral("/config"); }
+    QString dataHome() const { return dir_.path() + QStringLiteral("/data"); }
     QString commonAppData() const { return dir_.path() + QStringLiteral("/xdg"); }
 
     // Writes a file below the CD folder (creating folders); returns its full path.
