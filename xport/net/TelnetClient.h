@@ -1,0 +1,65 @@
+#pragma once
+// A telnet client on a QTcpSocket, with libtelnet doing the option negotiation: it agrees to
+// send its terminal type and names it "dumb" when the server asks, refuses every other option
+// it is offered, and hands the server's text on without the telnet commands in it. Enter goes
+// out as CR LF until the server has sent any telnet command in this connection, then as CR.
+// Everything happens on the thread that owns the client; signals arrive from its event loop.
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+class QTcpSocket;
+struct telnet_t;
+union telnet_event_t;
+
+class TelnetClient : public QObject {
+    Q_OBJECT
+public:
+    explicit TelnetClient(QObject* parent = nullptr);
+    ~TelnetClient() override;
+    TelnetClient(const TelnetClient&) = delete;
+    TelnetClient& operator=(const TelnetClient&) = delete;
+
+    void SetHost(const QString& host) { host_ = host; }
+    void SetPort(quint16 port) { port_ = port; }
+    QString Host() const { return host_; }
+    quint16 Port() const { return port_; }
+
+    // Starts connecting to Host():Port(). Either Connected() or ConnectFailed() follows, the
+    // latter at the latest after `timeoutMs`.
+    void Connect(int timeoutMs);
+    bool IsConnected() const;
+
+    // Types one character; '\r' is Enter.
+    void SendCharacter(char c);
+    // Hands what was typed to the network now.
+    void Flush();
+    // Closes the connection after what was typed has gone out; no signal follows.
+    void Disconnect();
+
+    // True once the server has sent a telnet command in this connection.
+    bool ServerSentCommand() const { return serverSentCommand_; }
+
+signals:
+    void Connected();
+    void ConnectFailed(const QString& reason);
+    // The server's text, telnet commands removed.
+    void DataAvailable(const QByteArray& text);
+    void Closed();
+
+private:
+    static void OnTelnetEvent(telnet_t* telnet, telnet_event_t* event, void* user);
+    void HandleEvent(const telnet_event_t& event);
+    void OnReadyRead();
+    void Reset();
+
+    QString host_;
+    quint16 port_ = 0;
+    QTcpSocket* socket_;
+    QTimer connectTimer_;
+    telnet_t* telnet_ = nullptr;
+    bool serverSentCommand_ = false;
+    QByteArray received_;  // text of one read, handed on in one piece
+};
