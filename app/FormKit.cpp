@@ -5,6 +5,11 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyleOptionButton>
+#include <QStyleOptionFocusRect>
+#include <QStylePainter>
+
+#include <algorithm>
 
 QFont FormFont(int pixelSize, bool bold) {
     QFont font(QStringLiteral("MS Sans Serif"));
@@ -84,6 +89,60 @@ QRadioButton* MakeRadioButton(QWidget* parent, const char* name, const QString& 
     } else {
         radio->setGeometry(geometry);
     }
+    return radio;
+}
+
+namespace {
+// QRadioButton draws its caption on one line; this one wraps it beside the indicator.
+class WrappedRadioButton : public QRadioButton {
+public:
+    using QRadioButton::QRadioButton;
+
+    int TextLeft() const {
+        return style()->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth, nullptr, this) +
+               style()->pixelMetric(QStyle::PM_RadioButtonLabelSpacing, nullptr, this);
+    }
+    QRect TextRect(int width) const {
+        return fontMetrics().boundingRect(QRect(TextLeft(), 0, width - TextLeft(), 10000),
+                                          Qt::TextWordWrap | Qt::AlignLeft, text());
+    }
+    bool hasHeightForWidth() const override { return true; }
+    int heightForWidth(int width) const override {
+        return std::max(TextRect(width).height() + 2,
+                        style()->pixelMetric(QStyle::PM_ExclusiveIndicatorHeight, nullptr, this));
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QStylePainter painter(this);
+        QStyleOptionButton option;
+        initStyleOption(&option);
+        const QString caption = option.text;
+        option.text.clear();
+        option.rect.setHeight(fontMetrics().height() + 2);
+        painter.drawControl(QStyle::CE_RadioButton, option);
+        const QRect text(TextLeft(), 1, width() - TextLeft(), height() - 1);
+        painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
+                                       QPalette::WindowText));
+        painter.drawText(text, Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop, caption);
+        if (hasFocus()) {
+            QStyleOptionFocusRect focus;
+            focus.initFrom(this);
+            focus.rect = TextRect(width()).translated(0, 1).adjusted(-1, 0, 1, 1);
+            painter.drawPrimitive(QStyle::PE_FrameFocusRect, focus);
+        }
+    }
+    bool hitButton(const QPoint& pos) const override { return rect().contains(pos); }
+};
+}  // namespace
+
+QRadioButton* MakeWrappedRadioButton(QWidget* parent, const char* name, const QString& text,
+                                     const QRect& geometry, const QFont& font) {
+    auto* radio = new WrappedRadioButton(text, parent);
+    radio->setObjectName(QString::fromLatin1(name));
+    radio->setFont(font);
+    radio->setGeometry(geometry.x(), geometry.y(), geometry.width(),
+                       radio->heightForWidth(geometry.width()));
     return radio;
 }
 

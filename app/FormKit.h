@@ -32,6 +32,10 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text,
                         const QRect& geometry, const QFont& font);
 QRadioButton* MakeRadioButton(QWidget* parent, const char* name, const QString& text,
                               const QRect& geometry, const QFont& font);
+// A radio button whose caption wraps within `geometry` (the width is kept; the height grows to
+// the caption's lines), and which a click anywhere on it chooses.
+QRadioButton* MakeWrappedRadioButton(QWidget* parent, const char* name, const QString& text,
+                                     const QRect& geometry, const QFont& font);
 
 // Loads a picture file into an image control, keeping the control's built-in picture when
 // the file cannot be loaded. True when it was replaced.
