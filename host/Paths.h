@@ -33,3 +33,6 @@ bool FileExists(const std::string& path);
 // "c:\program files\lantronix\cpr4.3\CprManager.exe"; POSIX, where a user installs without
 // root, $XDG_DATA_HOME/lantronix/cpr4.3/CprManager.exe (default ~/.local/share/...).
 std::string RedirectorManagerDefaultPath();
+
+// Where the Browse dialog for the manager starts: Windows "C:\\"; POSIX the home folder.
+std::string RedirectorBrowseFolder();

@@ -6,6 +6,7 @@
 #include "pages/about/TAboutBox.h"
 #include "pages/art/Art.h"
 #include "pages/connect/TConnectForm.h"
+#include "pages/ethernet/TEthernetForm.h"
 #include "pages/finished/TFinishedForm.h"
 #include "pages/license/TLicenseForm.h"
 #include "pages/model/TModelForm.h"
@@ -30,7 +31,8 @@ void RegisterWizardPages() {
     SetPageFactory(kLicenseSlot, Factory(LicenseForm));
     SetPageFactory(kConnectSlot, Factory(ConnectForm));
     SetPageFactory(kSerialSlot, Factory(SerialForm));
-    // Slots 4 (USB) and 5 (Ethernet) arrive with their roads.
+    // Slot 4 (USB) arrives with its road.
+    SetPageFactory(kEthernetSlot, Factory(EthernetForm));
     SetPageFactory(kPortSlot, Factory(PortForm));
     SetPageFactory(kModelSlot, Factory(ModelForm));
     SetPageFactory(kProducerSlot, Factory(ProducerForm));
@@ -54,6 +56,7 @@ TMainForm* CreateWizard(const QStringList& arguments) {
         LicenseForm = nullptr;
         ConnectForm = nullptr;
         SerialForm = nullptr;
+        EthernetForm = nullptr;
         PortForm = nullptr;
         ModelForm = nullptr;
         ProducerForm = nullptr;

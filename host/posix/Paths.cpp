@@ -91,3 +91,8 @@ std::string RedirectorManagerDefaultPath() {
     const std::string dataHome = xdg::DataHome();
     return dataHome.empty() ? std::string() : dataHome + "/lantronix/cpr4.3/CprManager.exe";
 }
+
+std::string RedirectorBrowseFolder() {
+    const char* home = std::getenv("HOME");
+    return home != nullptr && home[0] == '/' ? std::string(home) : std::string("/");
+}

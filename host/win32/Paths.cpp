@@ -80,3 +80,7 @@ std::string NativePath(const std::string& path) {
 std::string RedirectorManagerDefaultPath() {
     return "c:\\program files\\lantronix\\cpr4.3\\CprManager.exe";
 }
+
+std::string RedirectorBrowseFolder() {
+    return "C:\\";
+}

@@ -1,0 +1,122 @@
+// The telnet half of the XPort configuration page: the module's set-up menu on TCP 9999 is
+// answered by the rules of xport/TelnetDialogue.h, one step per received segment of text.
+
+#include <QCoreApplication>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QTableWidget>
+#include <QTextCursor>
+#include <QTextEdit>
+#include <QThread>
+
+#include "app/FormKit.h"
+#include "host/WaitClock.h"
+#include "pages/xport/TXportConfigForm.h"
+#include "xport/TelnetDialogue.h"
+#include "xport/XportDatagrams.h"
+#include "xport/net/TelnetClient.h"
+
+namespace {
+constexpr int kConnectTimeoutMs = 5000;
+constexpr int kDialogueTimeoutMs = 20000;
+constexpr int kClosingPauseMs = 250;
+constexpr int kSettingPrompts = 15;
+}  // namespace
+
+void TXportConfigForm::StartTelnetSession() {
+    ProgressBar->setValue(0);
+    ProgressBar->setMaximum(kSettingPrompts);
+    TelnetMemo->clear();
+    MenuChosen_ = false;
+    TelnetText_.clear();
+    State_ = TelnetConnecting;
+    Telnet->SetHost(GridCell(0, SelectedGridRow()));
+    Telnet->SetPort(xport::kTelnetSetupPort);
+    Telnet->Connect(waits::Ms(kConnectTimeoutMs));
+}
+
+void TXportConfigForm::TelnetConnect() {
+    if (shutDown_) {
+        return;
+    }
+    State_ = TelnetSession;
+    TelnetTimer.setInterval(waits::Ms(kDialogueTimeoutMs));
+    TelnetTimer.start();
+}
+
+void TXportConfigForm::TelnetDataAvailable(const QByteArray& text) {
+    if (shutDown_) {
+        return;
+    }
+    for (const xport::TelnetSegment& segment : xport::SplitTelnetSegments(
+             std::string_view(text.constData(), static_cast<std::size_t>(text.size())))) {
+        AppendTranscript(segment.text, segment.endedAtCr);
+        TelnetText_ += segment.text;
+        PostShellMessage(this, WM_TELNET_STEP);
+    }
+}
+
+void TXportConfigForm::AppendTranscript(const std::string& segment, bool endedAtCr) {
+    QTextCursor cursor(TelnetMemo->document());
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(FromAnsi(segment));
+    if (endedAtCr) {
+        cursor.insertText(QStringLiteral("\n"));
+    }
+}
+
+void TXportConfigForm::RunTelnetStep() {
+    if (State_ != TelnetSession && State_ != TelnetConnecting) {
+        return;  // the dialogue has ended; late text changes nothing
+    }
+    const xport::TelnetStep step = xport::DecideTelnetStep(TelnetText_, MenuChosen_);
+    if (step.rule == xport::TelnetStep::Rule::None) {
+        return;
+    }
+    if (step.chooseMenu) {
+        MenuChosen_ = true;
+    }
+    for (const char c : step.keys) {
+        Telnet->SendCharacter(c);
+    }
+    Telnet->Flush();
+    if (step.clearText) {
+        TelnetText_.clear();
+    }
+    if (step.stepProgress) {
+        ProgressBar->setValue(std::min(ProgressBar->value() + 1, ProgressBar->maximum()));
+    }
+    if (step.close) {
+        TelnetTimer.stop();
+        // The module stores its settings when it reads the 9; give it a moment first.
+        QThread::msleep(static_cast<unsigned long>(waits::Ms(kClosingPauseMs)));
+        Telnet->Disconnect();
+        ReportComplete();
+        ProgressBar->setValue(ProgressBar->maximum());
+    }
+}
+
+void TXportConfigForm::TelnetTimerTimer() {
+    TelnetTimer.stop();
+    if (!shutDown_) {
+        ReportConfigurationError();
+    }
+}
+
+void TXportConfigForm::ReportConfigurationError() {
+    if (Telnet->IsConnected()) {
+        Telnet->Disconnect();
+    }
+    ProgressLabel->setText(tr("Configuration error."));
+    MakeSocketInactive();
+    State_ = Done;
+    ShowInfo(tr("Unable to connect to the printer to change its communications settings.\n\n") +
+             tr("This may be due to an incorrect IP address, invalid Telnet port number, or the "
+                "printer may be malfunctioning.\n\n") +
+             tr("The printer is not fully configured and may not be able to communicate with the "
+                "Producer software.\n\n") +
+             tr("Click Next to continue, or Back to retry.\n"));
+    EnableNext();
+    EnableBack();
+}
