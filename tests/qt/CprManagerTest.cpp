@@ -1,6 +1,6 @@
 // The stand-in redirector's manager: its command line, its unattended start through
-// VORMATIC_DEMO_CPR_ADD, and its window driven offscreen. Every bridge is real, behind it a
-// printer on 127.0.0.1.
+// VORMATIC_DEMO_CPR_ADD, the demo CD's installer that puts it where the wizard looks, and its
+// window driven offscreen. Every bridge is real, behind it a printer on 127.0.0.1.
 
 #include <QCoreApplication>
 #include <QFile>
@@ -18,11 +18,14 @@
 #include <string>
 #include <vector>
 
+#include "app/Launch.h"
 #include "host/ComPorts.h"
+#include "host/Paths.h"
 #include "host/PrinterProbe.h"
 #include "tests/support/Sandbox.h"
 #include "tests/support/TcpPrinter.h"
 #include "tests/support/TestMain.h"
+#include "tests/support/Walk.h"
 #include "tools/cpr/BridgeProcess.h"
 #include "tools/cpr/CprControl.h"
 #include "tools/cpr/manager/CprManagerWindow.h"
@@ -199,6 +202,34 @@ private slots:
         QCOMPARE(wrong.code, 2);
         QVERIFY(wrong.err.contains(QStringLiteral("HOST:PORT")));
         QCOMPARE(Book().size(), std::size_t{1});
+    }
+
+    void installerPutsTheManagerWhereTheWizardLooks() {
+        const QString log = sandbox_->root() + QStringLiteral("/install.log");
+        QVERIFY(MakeDemoCd(*sandbox_, log));
+        const QString manager = QString::fromStdString(RedirectorManagerDefaultPath());
+        QVERIFY(manager.startsWith(sandbox_->dataHome()));
+        QVERIFY(!QFile::exists(manager));
+
+        // As the wizard runs it: relative to the CD folder, which is the current one.
+        QVERIFY(RunAndWait(
+            QStringLiteral("setup/ethernet/com port redirector/setup_cpr_x86x64cd_4.3.0.2.exe"),
+            QString()));
+        QVERIFY(QFileInfo(manager).isExecutable());
+        QFile logFile(log);
+        QVERIFY(logFile.open(QIODevice::ReadOnly));
+        QVERIFY(logFile.readAll().contains("COM Port Redirector"));
+
+        // The installed manager finds its bridge beside it, and the wizard's comparison of
+        // the port lists finds the port that the (unattended) user made.
+        sandbox_->setEnv("VORMATIC_CPR_BRIDGE", QByteArray());
+        PortList before;
+        ListComPorts(&before);
+        sandbox_->setEnv("VORMATIC_DEMO_CPR_ADD", "127.0.0.1:" + port_.toUtf8());
+        QVERIFY(RunAndWait(manager, QFileInfo(manager).absolutePath()));
+        const QString added = QString::fromStdString(FindNewPort(before));
+        QVERIFY(added.startsWith(QStringLiteral("/dev/pts/")));
+        QVERIFY(Identifies(added));
     }
 
     void windowAddsAndRemovesAPort() {
