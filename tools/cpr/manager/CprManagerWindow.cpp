@@ -61,12 +61,15 @@ CprManagerWindow::CprManagerWindow(QWidget* parent) : QMainWindow(parent) {
     portTable_->setSelectionMode(QAbstractItemView::SingleSelection);
     portTable_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     portTable_->verticalHeader()->hide();
-    portTable_->horizontalHeader()->setStretchLastSection(true);
+    QHeaderView* header = portTable_->horizontalHeader();
+    header->setSectionResizeMode(QHeaderView::ResizeToContents);
+    header->setSectionResizeMode(kHost, QHeaderView::Stretch);
     portTable_->setTextElideMode(Qt::ElideMiddle);
     columns->addWidget(portTable_, 1);
 
     auto* group = new QGroupBox(tr("Add/Remove"), central);
     group->setObjectName(QStringLiteral("AddRemoveGroup"));
+    group->setFixedWidth(250);
     auto* fields = new QFormLayout(group);
     hostEdit_ = new QLineEdit(group);
     hostEdit_->setObjectName(QStringLiteral("HostEdit"));
@@ -90,6 +93,7 @@ CprManagerWindow::CprManagerWindow(QWidget* parent) : QMainWindow(parent) {
                             group);
     note->setObjectName(QStringLiteral("NoteLabel"));
     note->setWordWrap(true);
+    note->setTextFormat(Qt::PlainText);
     fields->addRow(note);
     columns->addWidget(group);
 
@@ -99,7 +103,7 @@ CprManagerWindow::CprManagerWindow(QWidget* parent) : QMainWindow(parent) {
     statusLabel_->setTextFormat(Qt::PlainText);
     statusBar()->addWidget(statusLabel_, 1);
     setCentralWidget(central);
-    resize(640, 300);
+    resize(680, 300);
 
     setTabOrder(hostEdit_, tcpPortEdit_);
     setTabOrder(tcpPortEdit_, addButton_);
