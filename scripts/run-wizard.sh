@@ -11,7 +11,7 @@ build="$top/build"
 demo="$build/demo"
 cd_dir="$demo/cd"
 rm -rf "$cd_dir"
-"$top/tools/make-demo-cd.sh" "$cd_dir" "$build/vormatic-installer" >/dev/null
+"$top/tools/make-demo-cd.sh" "$cd_dir" "$build/vormatic-installer" "$build/tools" >/dev/null
 
 # The demo keeps its registry, its XDG folders and its settings inside the build folder.
 export VORMATIC_REGISTRY_DIR="$demo/registry"
@@ -21,6 +21,16 @@ export XDG_DATA_HOME="$demo/data"
 # Only the simulated printer is offered unless the caller names real devices.
 export VORMATIC_SERIAL_DEVICES="${VORMATIC_SERIAL_DEVICES-}"
 mkdir -p "$VORMATIC_REGISTRY_DIR" "$XDG_CONFIG_HOME" "$XDG_CONFIG_DIRS" "$XDG_DATA_HOME"
+
+# The virtual COM ports made in the stand-in redirector's manager on the Ethernet road are
+# bridge processes that outlive the manager; none may outlive the demo. Leftovers of a demo
+# that was killed go first, and the redirector is installed afresh from this build's CD.
+remove_redirector_ports() {
+    "$build/tools/vormatic-cpr-manager" --remove-all || true
+}
+remove_redirector_ports
+rm -rf "$XDG_DATA_HOME/lantronix"
+trap remove_redirector_ports EXIT
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     echo "No display is available: walking the serial road offscreen instead."
@@ -34,7 +44,7 @@ fi
 sim_out=$(mktemp)
 "$build/tools/vormatic-printer-sim" --register >"$sim_out" 2>"$demo/printer-sim.log" &
 sim=$!
-trap 'kill $sim 2>/dev/null; wait $sim 2>/dev/null; rm -f "$sim_out"' EXIT
+trap 'kill $sim 2>/dev/null; wait $sim 2>/dev/null; rm -f "$sim_out"; remove_redirector_ports' EXIT
 for _ in $(seq 50); do
     [ -s "$sim_out" ] && break
     sleep 0.1

@@ -2,14 +2,19 @@
 # Lays out a demo installation CD: the wizard, its licence text and manual, and stand-in
 # Producer installers (small scripts that say that they ran, log it and exit).
 #
-#   tools/make-demo-cd.sh CD_DIR [WIZARD_BINARY]
+#   tools/make-demo-cd.sh CD_DIR [WIZARD_BINARY [TOOLS_DIR]]
+#
+# TOOLS_DIR is the build's tools/ folder; the stand-ins for the driver and redirector
+# installers take the programs they install from there. An empty WIZARD_BINARY leaves the
+# wizard out.
 #
 # The stand-in installers append a line to $VORMATIC_DEMO_LOG (default CD_DIR/demo-install.log)
 # and wait $VORMATIC_DEMO_INSTALL_SECONDS seconds (default 2) before they exit.
 set -euo pipefail
 
-cd_dir=${1:?usage: make-demo-cd.sh CD_DIR [WIZARD_BINARY]}
+cd_dir=${1:?usage: make-demo-cd.sh CD_DIR [WIZARD_BINARY [TOOLS_DIR]]}
 wizard=${2:-}
+tools_dir=${3:-}
 mkdir -p "$cd_dir"
 cd_dir=$(cd "$cd_dir" && pwd)
 
@@ -98,5 +103,49 @@ make_installer "MZ4-B/VormaticProducerSL.exe" "Vormatic Producer SL"
 make_installer "MZ4-E/VormaticProducerDL.exe" "Vormatic Producer DL"
 make_installer "VF5Q/VormaticProducerAL.exe" "Vormatic Producer AL"
 make_installer "RX200W/VormaticProducerPL.exe" "Vormatic Producer PL"
+
+# --- COM port redirector -------------------------------------------------------------------
+# The stand-in redirector: its manager (CprManager.exe, the build's vormatic-cpr-manager) and
+# the bridge program that the manager starts for each virtual port, beside the installer that
+# copies both to the manager's default path, $XDG_DATA_HOME/lantronix/cpr4.3/.
+cpr_dir="$cd_dir/setup/ethernet/com port redirector"
+mkdir -p "$cpr_dir"
+if [ -n "$tools_dir" ]; then
+    install -m 0755 "$tools_dir/vormatic-cpr-manager" "$cpr_dir/CprManager.exe"
+    install -m 0755 "$tools_dir/vormatic-cpr-bridge" "$cpr_dir/vormatic-cpr-bridge"
+fi
+cat > "$cpr_dir/setup_cpr_x86x64cd_4.3.0.2.exe" <<INSTALLER
+#!/bin/sh
+# Stand-in for the COM Port Redirector installer of the demo CD: copies the stand-in manager
+# and its bridge to where the wizard looks for the manager.
+log=\${VORMATIC_DEMO_LOG:-"$cd_dir/demo-install.log"}
+here=\$(cd "\$(dirname "\$0")" && pwd)
+case "\${XDG_DATA_HOME:-}" in
+    /*) data=\$XDG_DATA_HOME ;;
+    *) data=\$HOME/.local/share ;;
+esac
+target=\$data/lantronix/cpr4.3
+echo "COM Port Redirector: demo installation running..."
+for file in CprManager.exe vormatic-cpr-bridge; do
+    if [ ! -f "\$here/\$file" ]; then
+        # make-demo-cd.sh was given no tools folder.
+        echo "\$(date '+%H:%M:%S') COM Port Redirector NOT installed: no \$file" >> "\$log"
+        echo "COM Port Redirector: \$file is not on this CD." >&2
+        exit 1
+    fi
+done
+mkdir -p "\$target"
+for file in CprManager.exe vormatic-cpr-bridge; do
+    # A new file renamed into place: a bridge still running from the old one keeps it.
+    cp "\$here/\$file" "\$target/.\$file.new" && chmod 0755 "\$target/.\$file.new" &&
+        mv -f "\$target/.\$file.new" "\$target/\$file" || exit 1
+done
+echo "\$(date '+%H:%M:%S') COM Port Redirector installed by \$0 into \$target" >> "\$log"
+sleep "\${VORMATIC_DEMO_INSTALL_SECONDS:-2}"
+echo "COM Port Redirector: done."
+exit 0
+INSTALLER
+chmod 0755 "$cpr_dir/setup_cpr_x86x64cd_4.3.0.2.exe"
+# --- end of COM port redirector ------------------------------------------------------------
 
 echo "$cd_dir"

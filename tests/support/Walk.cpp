@@ -13,7 +13,8 @@ bool MakeDemoCd(Sandbox& sandbox, const QString& log) {
     sandbox.setEnv("VORMATIC_DEMO_LOG", log.toUtf8());
     QProcess script;
     script.start(QStringLiteral("bash"),
-                 {QStringLiteral(VORMATIC_SOURCE_DIR "/tools/make-demo-cd.sh"), sandbox.cdDir()});
+                 {QStringLiteral(VORMATIC_SOURCE_DIR "/tools/make-demo-cd.sh"), sandbox.cdDir(),
+                  QString(), QStringLiteral(VORMATIC_BUILD_DIR "/tools")});
     return script.waitForFinished(30000) && script.exitStatus() == QProcess::NormalExit &&
            script.exitCode() == 0;
 }

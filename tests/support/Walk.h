@@ -7,7 +7,8 @@ class Wizard;
 class Sandbox;
 
 // Lays the demo CD (tools/make-demo-cd.sh) into the sandbox's CD folder, with installers
-// that finish at once and log to `log`.
+// that finish at once and log to `log`, and the build's tools (the redirector's manager and
+// bridge) on it.
 bool MakeDemoCd(Sandbox& sandbox, const QString& log);
 
 // Clicks a child widget of the wizard by object name and settles.
