@@ -27,8 +27,8 @@ QString Run(const QString& program, const QStringList& arguments, int* exitCode)
 // Namespaces named after a test process that no longer runs.
 QStringList StaleNamespaces() {
     int code = 0;
-    const QString list = Run(QStringLiteral("ip"), {QStringLiteral("netns"), QStringLiteral("list")},
-                             &code);
+    const QString list =
+        Run(QStringLiteral("ip"), {QStringLiteral("netns"), QStringLiteral("list")}, &code);
     QStringList stale;
     static const QRegularExpression name(QStringLiteral("^(vormatic-[wm]-(\\d+))\\b"));
     for (const QString& line : list.split(QLatin1Char('\n'))) {
