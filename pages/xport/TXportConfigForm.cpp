@@ -80,11 +80,19 @@ TXportConfigForm::TXportConfigForm(QWidget* owner)
     EtherIpGrid->setShowGrid(true);
     EtherIpGrid->setTabKeyNavigation(false);
     EtherIpGrid->setHorizontalHeaderLabels({tr("IP Address"), tr("MAC Address")});
+    // The grid is disabled once a printer is chosen; its highlighted row must still show.
+    QPalette gridPalette = EtherIpGrid->palette();
+    for (const QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText}) {
+        gridPalette.setColor(QPalette::Disabled, role, gridPalette.color(QPalette::Active, role));
+    }
+    EtherIpGrid->setPalette(gridPalette);
 
     UnreachableMemo = new QPlainTextEdit(panel);
     UnreachableMemo->setObjectName(QStringLiteral("UnreachableMemo"));
-    UnreachableMemo->setGeometry(320, 72, 113, 65);
+    // A little wider than the form has it: the substitute font runs wider than MS Sans Serif.
+    UnreachableMemo->setGeometry(320, 72, 121, 65);
     UnreachableMemo->setFrameShape(QFrame::NoFrame);
+    UnreachableMemo->setLineWrapMode(QPlainTextEdit::NoWrap);
     UnreachableMemo->setReadOnly(true);
     UnreachableMemo->setFocusPolicy(Qt::NoFocus);
     UnreachableMemo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

@@ -1,18 +1,25 @@
-// Walks the serial road and saves every page as a PNG under the build folder's screenshots/
-// (for the README and for review). The walk itself is checked as it goes.
+// Walks the serial and Ethernet roads and saves every page as a PNG under the build folder's
+// screenshots/ (for the README and for review). The walk itself is checked as it goes.
 
 #include <QDialog>
 #include <QDir>
+#include <QProcess>
+#include <QTableWidget>
 #include <QtTest>
 
 #include "app/Selections.h"
+#include "host/Paths.h"
+#include "host/WaitClock.h"
 #include "pages/about/TAboutBox.h"
+#include "pages/xport/TXportConfigForm.h"
 #include "tests/support/DialogRecorder.h"
 #include "tests/support/PrinterSim.h"
 #include "tests/support/Sandbox.h"
 #include "tests/support/TestMain.h"
 #include "tests/support/Walk.h"
 #include "tests/support/Wizard.h"
+#include "tests/support/XportSim.h"
+#include "tests/support/XportWalk.h"
 
 class ScreenshotTest : public QObject {
     Q_OBJECT
@@ -63,7 +70,76 @@ private slots:
         QVERIFY(dialogs.boxes.isEmpty());
     }
 
+    void ethernetRoad() {
+        Sandbox sandbox;
+        QVERIFY(MakeDemoCd(sandbox, sandbox.root() + QStringLiteral("/install.log")));
+        DialogRecorder dialogs;
+        ClearSelections();
+        waits::SetSpeedup(10);
+        const LoopbackLan lan;
+        XportSim sim({QStringLiteral("--restart-ms"), QStringLiteral("200"),
+                      QStringLiteral("--module"),
+                      lan.Address(20) + QStringLiteral(",dhcp=") + lan.Address(120),
+                      QStringLiteral("--module"), lan.Address(30, true)});
+        QVERIFY(sim.started());
+        lan.Apply(sandbox, sim.port());
+        sandbox.setEnv("VORMATIC_DEMO_CPR_ADD",
+                       (lan.Address(120) + QStringLiteral(":10001")).toUtf8());
+        sandbox.setEnv("VORMATIC_CPR_OWNER_PID",
+                       QByteArray::number(QCoreApplication::applicationPid()));
+        {
+            // The static addresses' fields, on a first visit.
+            Wizard w;
+            WalkToXportSheet(w, false);
+            QTRY_COMPARE_WITH_TIMEOUT(XportConfigForm->State(), 3, 5000);
+            Settle();
+            SetPrinterRow(1);
+            w.next();
+            Save(w, 5, "xport-static");
+        }
+        Wizard w;
+        w.next();
+        ClickNamed(w, "AcceptRadioButton");
+        w.next();
+        ClickNamed(w, "EtherRadioButton");
+        w.next();
+        Save(w, 5, "ethernet-intro1");
+        w.next();
+        Save(w, 5, "ethernet-intro2");
+        w.next();
+        QTRY_COMPARE_WITH_TIMEOUT(XportConfigForm->State(), 3, 5000);
+        Settle();
+        Save(w, 5, "xport-found");
+        w.next();
+        QTRY_COMPARE_WITH_TIMEOUT(XportConfigForm->State(), 8, 5000);
+        QTest::qWait(300);
+        Save(w, 5, "xport-restarting");
+        QTRY_VERIFY_WITH_TIMEOUT(XportConfigForm->IsDone(), 10000);
+        Settle();
+        Save(w, 5, "xport-complete");
+        w.next();
+        Save(w, 5, "redirect1");
+        w.next();
+        Save(w, 5, "redirect1-wait");
+        w.next();
+        Save(w, 5, "redirect2");
+        w.next();
+        Save(w, 5, "redirect3");
+        w.next();
+        Save(w, 6, "ethernet-port");
+        QVERIFY(dialogs.boxes.isEmpty());
+        QProcess::execute(QString::fromStdString(RedirectorManagerDefaultPath()),
+                          {QStringLiteral("--remove-all")});
+        waits::SetSpeedup(1);
+    }
+
 private:
+    // Selects a row of the XPort page's list as a click would.
+    static void SetPrinterRow(int row) {
+        auto* grid = XportConfigForm->findChild<QTableWidget*>(QStringLiteral("EtherIpGrid"));
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
+                          grid->visualRect(grid->model()->index(row - 1, 0)).center());
+    }
     void Save(Wizard& w, int expectedIndex, const char* name) {
         QCOMPARE(w.index(), expectedIndex);
         QTest::qWait(20);

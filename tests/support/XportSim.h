@@ -33,5 +33,4 @@ private:
     QProcess process_;
     quint16 port_ = 0;
     bool started_ = false;
-    QString log_;
 };

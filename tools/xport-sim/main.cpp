@@ -66,6 +66,7 @@ struct Module {
 
 struct Connection {
     int fd = -1;
+    bool closing = false;  // the module has hung up and waits for the client to go
     std::size_t module = 0;
     bool telnet = false;
     std::unique_ptr<TelnetMenu> menu;
@@ -441,6 +442,14 @@ private:
         }
         Connection& c = *it;
         Module& m = modules_[c.module];
+        if (c.closing) {
+            char discard[512];
+            if (::recv(fd, discard, sizeof discard, 0) <= 0) {
+                ::close(fd);
+                c.fd = -1;
+            }
+            return;
+        }
         std::uint8_t buffer[1024];
         const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
         if (n <= 0) {
@@ -465,8 +474,9 @@ private:
                                  FormatAddress(m.address).c_str(), m.serial.baud.c_str(),
                                  m.serial.ifMode.c_str(), m.serial.flow.c_str());
                 }
-                ::close(fd);
-                c.fd = -1;
+                // Hang up without a reset: what was said still reaches the client.
+                ::shutdown(fd, SHUT_WR);
+                c.closing = true;
             }
             WriteStatus();
             return;
