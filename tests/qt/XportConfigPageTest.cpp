@@ -8,6 +8,7 @@
 #include <QPlainTextEdit>
 #include <QTableWidget>
 #include <QTextEdit>
+#include <QUdpSocket>
 #include <QtTest>
 
 #include "host/WaitClock.h"
@@ -113,6 +114,26 @@ private slots:
         if (rows > 0) {
             QCOMPARE(grid->currentRow(), 0);  // the first printer is selected
         }
+    }
+
+    void floodsAndJunkNeitherStallNorOverflowTheList() {
+        Start({{20}}, true);
+        QTRY_VERIFY_WITH_TIMEOUT(Grid()->item(0, 1) && !Grid()->item(0, 1)->text().isEmpty(),
+                                 kCourseMs);
+        const quint16 port =
+            Page()->findChild<QUdpSocket*>(QStringLiteral("IdUDPServer"))->localPort();
+        QUdpSocket flood;  // a stranger on the subnet
+        QVERIFY(flood.bind(QHostAddress(lan_.Address(99)), 0));
+        QByteArray junk(40, '\xA5');
+        for (int i = 0; i < 3000; ++i) {
+            junk[3] = static_cast<char>(i);
+            flood.writeDatagram(junk.left(i % 41), QHostAddress(lan_.Pc()), port);
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(Page()->State(), int(TXportConfigForm::ChoosePrinter), kCourseMs);
+        QVERIFY(Grid()->rowCount() <= 257);
+        QVERIFY(Grid()->rowCount() > 100);
+        QCOMPARE(Grid()->item(0, 0)->text(), lan_.Address(20));  // the module answered first
+        QCOMPARE(Grid()->item(1, 0)->text(), lan_.Address(99));
     }
 
     void dhcpOnSubnetConfiguresTheSerialSide() {
