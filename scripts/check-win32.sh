@@ -15,8 +15,8 @@ fi
 flags=(-std=c++20 -fsyntax-only -I"$top" -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor
        -Wold-style-cast -Wcast-align -Wunused -Woverloaded-virtual -Wconversion -Werror)
 count=0
-for source in "$top"/host/*.cpp "$top"/host/win32/*.cpp; do
+for source in "$top"/host/*.cpp "$top"/host/win32/*.cpp "$top"/xport/*.cpp; do
     "$cxx" "${flags[@]}" "$source"
     count=$((count + 1))
 done
-echo "host layer for Windows: $count files compile cleanly"
+echo "host layer and XPort protocols for Windows: $count files compile cleanly"
