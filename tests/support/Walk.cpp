@@ -1,9 +1,12 @@
 #include "tests/support/Walk.h"
 
 #include <QAbstractButton>
+#include <QDeadlineTimer>
+#include <QFile>
 #include <QListWidget>
 #include <QProcess>
 #include <QTest>
+#include <csignal>
 
 #include "tests/support/Sandbox.h"
 #include "tests/support/Wizard.h"
@@ -56,4 +59,47 @@ void WalkToPortPage(Wizard& wizard) {
     wizard.next();  // licence -> connection choice
     wizard.next();  // serial is preselected
     wizard.next();  // serial -> COM port page
+}
+
+void WalkToUsbPage(Wizard& wizard) {
+    wizard.next();  // Welcome -> licence
+    ClickNamed(wizard, "AcceptRadioButton");
+    wizard.next();  // licence -> connection choice
+    ClickNamed(wizard, "UsbRadioButton");
+    wizard.next();  // connection choice -> USB
+}
+
+bool UnplugDemoUsbPrinter(const QString& stateDir) {
+    QFile pidFile(stateDir + QStringLiteral("/usb-printer.pid"));
+    if (!pidFile.open(QIODevice::ReadOnly)) {
+        return true;
+    }
+    bool ok = false;
+    const qint64 pid = pidFile.readAll().trimmed().toLongLong(&ok);
+    pidFile.close();
+    pidFile.remove();
+    if (!ok || pid <= 1) {
+        return true;
+    }
+    // Only a process that is still the installer's waiting copy or the simulator.
+    const QString procDir = QStringLiteral("/proc/%1").arg(pid);
+    QFile cmdline(procDir + QStringLiteral("/cmdline"));
+    if (!cmdline.open(QIODevice::ReadOnly)) {
+        return true;
+    }
+    const QByteArray command = cmdline.readAll();
+    if (!command.contains("vormatic-printer-sim") && !command.contains("setup/usb/setup.exe")) {
+        return true;
+    }
+    ::kill(static_cast<pid_t>(pid), SIGTERM);
+    // It is not our child: wait until it is gone (or a zombie of an exited parent's reaper).
+    QDeadlineTimer deadline(5000);
+    while (!deadline.hasExpired()) {
+        QFile status(procDir + QStringLiteral("/stat"));
+        if (!status.open(QIODevice::ReadOnly) || status.readAll().contains(") Z ")) {
+            return true;
+        }
+        QTest::qWait(20);
+    }
+    return false;
 }

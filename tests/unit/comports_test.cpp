@@ -98,6 +98,21 @@ TEST(BeforePortsStore, MissingOrUnreadableValuesLoadEmpty) {
     EXPECT_EQ(LoadBeforePorts(), PortList{});
 }
 
+TEST(BeforePortsStore, ReadTellsAnUnknownListFromAnEmptyOne) {
+    RegistrySandbox box;
+    EXPECT_EQ(ReadBeforePorts(), std::nullopt);  // never saved
+    SaveBeforePorts({});
+    EXPECT_EQ(ReadBeforePorts(), PortList{});  // a PC that had no port
+    SaveBeforePorts({"COM1"});
+    EXPECT_EQ(ReadBeforePorts(), PortList{"COM1"});
+    box.writeHive(box.currentUserHive(),
+                  "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Quorvanta\\VormaticInstaller\\"
+                  "Prefs]\r\n\"BeforePorts\"=dword:00000001\r\n\r\n");
+    EXPECT_EQ(ReadBeforePorts(), std::nullopt);
+    box.writeHive(box.currentUserHive(), "REGEDIT4\r\n\r\ngarbage line\r\n");
+    EXPECT_EQ(ReadBeforePorts(), std::nullopt);
+}
+
 TEST(BeforePortsStore, FailedSavesAreSwallowedAndKeepTheOlderValue) {
     RegistrySandbox box;
     SaveBeforePorts({"COM1"});
