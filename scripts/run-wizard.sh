@@ -18,13 +18,21 @@ export VORMATIC_REGISTRY_DIR="$demo/registry"
 export XDG_CONFIG_HOME="$demo/config"
 export XDG_CONFIG_DIRS="$demo/common-appdata"
 export XDG_DATA_HOME="$demo/data"
-# Only the simulated printer is offered unless the caller names real devices.
-export VORMATIC_SERIAL_DEVICES="${VORMATIC_SERIAL_DEVICES-}"
+# Only the simulated printers are offered unless the caller names real devices, or asks for
+# the machine's live serial devices with VORMATIC_DEMO_LIVE_PORTS=1 (then a USB serial adapter
+# plugged in while the USB page waits on its step 2 is found as the new port).
+if [ "${VORMATIC_DEMO_LIVE_PORTS:-}" = 1 ]; then
+    unset VORMATIC_SERIAL_DEVICES
+else
+    export VORMATIC_SERIAL_DEVICES="${VORMATIC_SERIAL_DEVICES-}"
+fi
 mkdir -p "$VORMATIC_REGISTRY_DIR" "$XDG_CONFIG_HOME" "$XDG_CONFIG_DIRS" "$XDG_DATA_HOME"
 
 # The stand-in USB driver installer "plugs in" a printer simulator some seconds after it has
 # run and records its pid here; it must not outlive the demo either.
 export VORMATIC_DEMO_STATE_DIR="$demo"
+# A slide printer, so that it is told apart from the serial demo printer (a tag printer).
+export VORMATIC_DEMO_USB_PRINTER_IDENTITY="${VORMATIC_DEMO_USB_PRINTER_IDENTITY:-MZ4-B Vormatic Slide Printer v1.0}"
 unplug_usb_printer() {
     local pidfile="$demo/usb-printer.pid" pid
     [ -f "$pidfile" ] || return 0
