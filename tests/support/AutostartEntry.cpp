@@ -4,51 +4,37 @@
 
 namespace {
 
-// The escapes of a string value: \s \n \t \r \\.
-QString UnescapeString(const QString& raw) {
-    QString out;
+// A string value's escapes (\s \n \t \r \\), then the Exec quoting when `exec`: blanks
+// separate arguments, double quotes group them, a backslash inside quotes takes the next
+// character as it is, and "%%" stands for "%".
+QStringList Decode(const QString& raw, bool exec) {
+    QString text;
     for (qsizetype i = 0; i < raw.size(); ++i) {
-        QChar c = raw[i];
-        if (c == QLatin1Char('\\') && i + 1 < raw.size()) {
-            c = raw[++i];
-            if (c == QLatin1Char('s')) {
-                c = QLatin1Char(' ');
-            } else if (c == QLatin1Char('n')) {
-                c = QLatin1Char('\n');
-            } else if (c == QLatin1Char('t')) {
-                c = QLatin1Char('\t');
-            } else if (c == QLatin1Char('r')) {
-                c = QLatin1Char('\r');
-            }
+        if (raw[i] != QLatin1Char('\\') || i + 1 == raw.size()) {
+            text += raw[i];
+            continue;
         }
-        out += c;
+        const QChar c = raw[++i];
+        const qsizetype at = QStringLiteral("sntr").indexOf(c);
+        text += at < 0 ? c : QStringLiteral(" \n\t\r")[at];
     }
-    return out;
-}
-
-// The Exec quoting: blanks separate arguments, double quotes group, and inside them a
-// backslash takes the next character literally; "%%" is a literal "%".
-QStringList SplitExec(const QString& exec) {
+    if (!exec) {
+        return {text};
+    }
     QStringList arguments;
     QString argument;
     bool have = false;
     bool quoted = false;
-    for (qsizetype i = 0; i < exec.size(); ++i) {
-        const QChar c = exec[i];
-        if (quoted) {
-            if (c == QLatin1Char('\\') && i + 1 < exec.size()) {
-                argument += exec[++i];
-            } else if (c == QLatin1Char('"')) {
-                quoted = false;
-            } else {
-                argument += c;
-            }
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (quoted && c == QLatin1Char('\\') && i + 1 < text.size()) {
+            argument += text[++i];
         } else if (c == QLatin1Char('"')) {
-            quoted = true;
+            quoted = !quoted;
             have = true;
-        } else if (c == QLatin1Char(' ')) {
+        } else if (c == QLatin1Char(' ') && !quoted) {
             if (have) {
-                arguments << argument;
+                arguments << argument.replace(QStringLiteral("%%"), QStringLiteral("%"));
             }
             argument.clear();
             have = false;
@@ -58,10 +44,7 @@ QStringList SplitExec(const QString& exec) {
         }
     }
     if (have) {
-        arguments << argument;
-    }
-    for (QString& a : arguments) {
-        a.replace(QStringLiteral("%%"), QStringLiteral("%"));
+        arguments << argument.replace(QStringLiteral("%%"), QStringLiteral("%"));
     }
     return arguments;
 }
@@ -73,14 +56,14 @@ bool ReadAutostartEntry(const QString& path, AutostartCommand* command) {
     if (!file.open(QIODevice::ReadOnly)) {
         return false;
     }
-    QStringList exec;
     *command = AutostartCommand();
+    QStringList exec;
     for (const QByteArray& line : file.readAll().split('\n')) {
         const QString text = QString::fromUtf8(line);
         if (text.startsWith(QLatin1String("Exec="))) {
-            exec = SplitExec(UnescapeString(text.mid(5)));
+            exec = Decode(text.mid(5), true);
         } else if (text.startsWith(QLatin1String("Path="))) {
-            command->folder = UnescapeString(text.mid(5));
+            command->folder = Decode(text.mid(5), false).value(0);
         }
     }
     if (exec.isEmpty()) {

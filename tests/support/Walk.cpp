@@ -71,20 +71,13 @@ void WalkToUsbPage(Wizard& wizard) {
 
 bool UnplugDemoUsbPrinter(const QString& stateDir) {
     QFile pidFile(stateDir + QStringLiteral("/usb-printer.pid"));
-    if (!pidFile.open(QIODevice::ReadOnly)) {
-        return true;
-    }
-    bool ok = false;
-    const qint64 pid = pidFile.readAll().trimmed().toLongLong(&ok);
-    pidFile.close();
+    const qint64 pid =
+        pidFile.open(QIODevice::ReadOnly) ? pidFile.readAll().trimmed().toLongLong() : 0;
     pidFile.remove();
-    if (!ok || pid <= 1) {
-        return true;
-    }
-    // Only a process that is still the installer's waiting copy or the simulator.
-    const QString procDir = QStringLiteral("/proc/%1").arg(pid);
-    QFile cmdline(procDir + QStringLiteral("/cmdline"));
-    if (!cmdline.open(QIODevice::ReadOnly)) {
+    // Only while it is still the installer's waiting copy or the simulator.
+    const QString proc = QStringLiteral("/proc/%1/").arg(pid);
+    QFile cmdline(proc + QStringLiteral("cmdline"));
+    if (pid <= 1 || !cmdline.open(QIODevice::ReadOnly)) {
         return true;
     }
     const QByteArray command = cmdline.readAll();
@@ -92,11 +85,11 @@ bool UnplugDemoUsbPrinter(const QString& stateDir) {
         return true;
     }
     ::kill(static_cast<pid_t>(pid), SIGTERM);
-    // It is not our child: wait until it is gone (or a zombie of an exited parent's reaper).
+    // Not our child: wait until it is gone, or a zombie that its new parent has yet to reap.
     QDeadlineTimer deadline(5000);
     while (!deadline.hasExpired()) {
-        QFile status(procDir + QStringLiteral("/stat"));
-        if (!status.open(QIODevice::ReadOnly) || status.readAll().contains(") Z ")) {
+        QFile stat(proc + QStringLiteral("stat"));
+        if (!stat.open(QIODevice::ReadOnly) || stat.readAll().contains(") Z ")) {
             return true;
         }
         QTest::qWait(20);
