@@ -125,11 +125,6 @@ void TMainForm::FormShow() {
         backButton_->setEnabled(false);
         if (auto* usb = dynamic_cast<UsbResume*>(ChildForm(kUsbSlot))) {
             usb->ResumeAfterRestart();
-            return;
-        }
-        // A build without the USB page cannot resume there: start from the beginning.
-        if (!ChildForm(kUsbSlot)) {
-            Show_welcome_form();
         }
         return;
     }

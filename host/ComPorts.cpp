@@ -82,11 +82,18 @@ void SaveBeforePorts(const PortList& ports) {
 }
 
 PortList LoadBeforePorts() {
+    return ReadBeforePorts().value_or(PortList{});
+}
+
+std::optional<PortList> ReadBeforePorts() {
     try {
         const std::optional<std::string> text =
             reg::ReadString(reg::Root::CurrentUser, kInstallerPrefsKey, kBeforePortsValue);
-        return ParseBeforePorts(text.value_or(""));
+        if (!text) {
+            return std::nullopt;
+        }
+        return ParseBeforePorts(*text);
     } catch (const std::exception&) {
-        return {};
+        return std::nullopt;
     }
 }

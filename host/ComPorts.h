@@ -2,6 +2,7 @@
 // The COM port inventory: the ports HKLM "HARDWARE\DEVICEMAP\SERIALCOMM" lists, the newly
 // added port, and the saved list "BeforePorts" of the program's own registry key.
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,3 +32,7 @@ PortList ParseBeforePorts(std::string text);
 // are swallowed: a failed save keeps the older value, a failed load yields what was read.
 void SaveBeforePorts(const PortList& ports);
 PortList LoadBeforePorts();
+// The stored list, or nullopt when none was saved or it cannot be read (a damaged hive, a
+// value that is not a string): then nothing is known of the ports before. An empty list is
+// a saved list of a PC that had no COM port.
+std::optional<PortList> ReadBeforePorts();

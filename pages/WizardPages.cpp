@@ -13,6 +13,7 @@
 #include "pages/port/TPortForm.h"
 #include "pages/producer/TProducerForm.h"
 #include "pages/serial/TSerialForm.h"
+#include "pages/usb/TUsbForm.h"
 #include "pages/welcome/TWelcomeForm.h"
 
 namespace {
@@ -31,7 +32,7 @@ void RegisterWizardPages() {
     SetPageFactory(kLicenseSlot, Factory(LicenseForm));
     SetPageFactory(kConnectSlot, Factory(ConnectForm));
     SetPageFactory(kSerialSlot, Factory(SerialForm));
-    // Slot 4 (USB) arrives with its road.
+    SetPageFactory(kUsbSlot, Factory(UsbForm));
     SetPageFactory(kEthernetSlot, Factory(EthernetForm));
     SetPageFactory(kPortSlot, Factory(PortForm));
     SetPageFactory(kModelSlot, Factory(ModelForm));
@@ -56,6 +57,7 @@ TMainForm* CreateWizard(const QStringList& arguments) {
         LicenseForm = nullptr;
         ConnectForm = nullptr;
         SerialForm = nullptr;
+        UsbForm = nullptr;
         EthernetForm = nullptr;
         PortForm = nullptr;
         ModelForm = nullptr;

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Lays out a demo installation CD: the wizard, its licence text and manual, and stand-in
-# Producer installers (small scripts that say that they ran, log it and exit).
+# installers for Producer, the USB driver and the COM port redirector (small scripts that say
+# that they ran, log it and exit).
 #
 #   tools/make-demo-cd.sh CD_DIR [WIZARD_BINARY [TOOLS_DIR]]
 #
@@ -103,6 +104,75 @@ make_installer "MZ4-B/VormaticProducerSL.exe" "Vormatic Producer SL"
 make_installer "MZ4-E/VormaticProducerDL.exe" "Vormatic Producer DL"
 make_installer "VF5Q/VormaticProducerAL.exe" "Vormatic Producer AL"
 make_installer "RX200W/VormaticProducerPL.exe" "Vormatic Producer PL"
+
+# --- USB driver ----------------------------------------------------------------------------
+# The stand-in USB driver installer: it "installs" like the others and then, as if the user
+# had plugged the printer in, starts the printer simulator (copied from TOOLS_DIR beside it)
+# in the background, registered as a COM port the way the driver's virtual port appears.
+#   VORMATIC_DEMO_USB_PLUG_SECONDS       delay from the installer's end to the printer (default 5)
+#   VORMATIC_DEMO_USB_PRINTER_IDENTITY   the printer's identity (default the simulator's own)
+#   VORMATIC_DEMO_USB_PRINTER_OPTIONS    further simulator options, split at blanks
+#   VORMATIC_DEMO_STATE_DIR              where usb-printer.pid and usb-printer.log go
+#                                        (default CD_DIR)
+# A printer that an earlier run started is unplugged first; scripts/run-wizard.sh unplugs the
+# last one when the wizard ends.
+usb_dir="$cd_dir/setup/usb"
+mkdir -p "$usb_dir"
+if [ -n "$tools_dir" ]; then
+    install -m 0755 "$tools_dir/vormatic-printer-sim" "$usb_dir/vormatic-printer-sim"
+fi
+cat > "$usb_dir/setup.exe" <<INSTALLER
+#!/bin/sh
+# Stand-in for the USB "virtual" COM port driver installer of the demo CD.
+log=\${VORMATIC_DEMO_LOG:-"$cd_dir/demo-install.log"}
+state=\${VORMATIC_DEMO_STATE_DIR:-"$cd_dir"}
+here=\$(cd "\$(dirname "\$0")" && pwd)
+pidfile="\$state/usb-printer.pid"
+# Ends the printer that the pid file names, if it is still one of ours.
+unplug() {
+    [ -f "\$pidfile" ] || return 0
+    pid=\$(cat "\$pidfile")
+    case "\$pid" in ''|*[!0-9]*) rm -f "\$pidfile"; return 0 ;; esac
+    if tr '\\0' ' ' < "/proc/\$pid/cmdline" 2>/dev/null |
+            grep -q -e vormatic-printer-sim -e 'setup/usb/setup.exe'; then
+        kill "\$pid" 2>/dev/null
+    fi
+    rm -f "\$pidfile"
+}
+echo "USB driver: demo installation running..."
+unplug
+sleep "\${VORMATIC_DEMO_INSTALL_SECONDS:-2}"
+if [ ! -x "\$here/vormatic-printer-sim" ]; then
+    # make-demo-cd.sh was given no tools folder: a driver without a printer to plug in.
+    echo "\$(date '+%H:%M:%S') USB driver installed by \$0; no printer simulator on this CD" >> "\$log"
+    echo "USB driver: done."
+    exit 0
+fi
+mkdir -p "\$state"
+identity=\${VORMATIC_DEMO_USB_PRINTER_IDENTITY:-}
+# The printer is plugged in a few seconds after the driver is installed. Until then this
+# background copy of the script waits (a TERM ends it and its sleep); then it becomes the
+# simulator itself, so the pid file names the printer throughout.
+(
+    trap 'kill "\$sleeper" 2>/dev/null; exit 0' TERM INT HUP
+    sleep "\${VORMATIC_DEMO_USB_PLUG_SECONDS:-5}" &
+    sleeper=\$!
+    wait "\$sleeper"
+    trap - TERM INT HUP
+    set -- --register
+    if [ -n "\$identity" ]; then
+        set -- "\$@" --identity "\$identity"
+    fi
+    # shellcheck disable=SC2086
+    exec "\$here/vormatic-printer-sim" "\$@" \${VORMATIC_DEMO_USB_PRINTER_OPTIONS:-}
+) </dev/null >>"\$state/usb-printer.log" 2>&1 &
+echo \$! > "\$pidfile"
+echo "\$(date '+%H:%M:%S') USB driver installed by \$0; printer plugged in after \${VORMATIC_DEMO_USB_PLUG_SECONDS:-5} s (pid \$(cat "\$pidfile"))" >> "\$log"
+echo "USB driver: done."
+exit 0
+INSTALLER
+chmod 0755 "$usb_dir/setup.exe"
+# --- end of USB driver ---------------------------------------------------------------------
 
 # --- COM port redirector -------------------------------------------------------------------
 # The stand-in redirector: its manager (CprManager.exe, the build's vormatic-cpr-manager) and

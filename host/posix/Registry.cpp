@@ -185,10 +185,8 @@ std::vector<std::string> ValueNames(Root root, const std::string& key) {
 
 std::optional<std::string> ReadString(Root root, const std::string& key, const std::string& name) {
     if (IsSerialComm(root, key)) {
-        for (const serialdev::LiveDevice& device : serialdev::LiveDevices()) {
-            if (SameName(device.valueName, name)) {
-                return device.path;
-            }
+        if (std::string live = serialdev::LiveDevicePath(name); !live.empty()) {
+            return live;
         }
     }
     const std::string full = FullPath(root, key);

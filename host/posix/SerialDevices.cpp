@@ -8,6 +8,8 @@
 #include <fstream>
 #include <tuple>
 
+#include "host/Text.h"
+
 namespace serialdev {
 namespace {
 
@@ -36,6 +38,14 @@ std::tuple<std::string, long, std::string> NaturalKey(const std::string& name) {
     return {name.substr(0, digits), std::strtol(name.c_str() + digits, nullptr, 10), name};
 }
 
+// A tty that the scan lists: it has a device behind it, and a ttyS port has a UART.
+bool IsListedTty(const std::string& ttyDir, const std::string& name) {
+    if (!Exists(ttyDir + "/device")) {
+        return false;  // virtual consoles, ptys and the like
+    }
+    return name.rfind("ttyS", 0) != 0 || !HasNoUart(ttyDir);
+}
+
 }  // namespace
 
 std::vector<std::string> ScanTtyClass(const std::string& classDir, const std::string& devDir) {
@@ -49,14 +59,9 @@ std::vector<std::string> ScanTtyClass(const std::string& classDir, const std::st
         if (name == "." || name == "..") {
             continue;
         }
-        const std::string ttyDir = classDir + "/" + name;
-        if (!Exists(ttyDir + "/device")) {
-            continue;  // virtual consoles, ptys and the like
+        if (IsListedTty(classDir + "/" + name, name)) {
+            names.push_back(name);
         }
-        if (name.rfind("ttyS", 0) == 0 && HasNoUart(ttyDir)) {
-            continue;
-        }
-        names.push_back(name);
     }
     ::closedir(dir);
     std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
@@ -97,6 +102,33 @@ std::vector<LiveDevice> LiveDevices() {
         devices.push_back({DeviceValueName(path), path});
     }
     return devices;
+}
+
+std::string TtyClassDevice(const std::string& valueName, const std::string& classDir,
+                           const std::string& devDir) {
+    static const std::string prefix = "\\Device\\";
+    if (valueName.size() < prefix.size() ||
+        !SameTextIgnoringCase(valueName.substr(0, prefix.size()), prefix)) {
+        return {};
+    }
+    const std::string name = valueName.substr(prefix.size());
+    if (name.empty() || name == "." || name == ".." ||
+        name.find_first_of("/\\") != std::string::npos) {
+        return {};
+    }
+    return IsListedTty(classDir + "/" + name, name) ? devDir + "/" + name : std::string();
+}
+
+std::string LiveDevicePath(const std::string& valueName) {
+    if (std::getenv("VORMATIC_SERIAL_DEVICES") == nullptr) {
+        return TtyClassDevice(valueName);
+    }
+    for (const LiveDevice& device : LiveDevices()) {
+        if (SameTextIgnoringCase(device.valueName, valueName)) {
+            return device.path;
+        }
+    }
+    return {};
 }
 
 std::string DeviceValueName(const std::string& devicePath) {

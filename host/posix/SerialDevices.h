@@ -26,6 +26,19 @@ std::vector<LiveDevice> LiveDevices();
 std::vector<std::string> ScanTtyClass(const std::string& classDir = "/sys/class/tty",
                                       const std::string& devDir = "/dev");
 
+// The device path of the live device listed under `valueName`, or "" when there is none.
+// The answer of a search of LiveDevices(), but a sysfs lookup of the one tty that the name
+// stands for rather than a scan of them all (the COM port listing asks for every value, and
+// the USB page lists the ports four times a second). A tty's own name is compared exactly, as
+// ValueNames gives it; the rest of the name and the names of listed devices without case.
+std::string LiveDevicePath(const std::string& valueName);
+
+// The sysfs half: `devDir`/<tty> when `valueName` is "\Device\<tty>" and ScanTtyClass()
+// would list <tty>; else "".
+std::string TtyClassDevice(const std::string& valueName,
+                           const std::string& classDir = "/sys/class/tty",
+                           const std::string& devDir = "/dev");
+
 // The value name under which a device is listed, in the style of Windows' "\Device\Serial0":
 // "\Device\" followed by the path without its leading "/dev/" (or "/"), with "/" turned into
 // "\": /dev/ttyUSB0 -> \Device\ttyUSB0, /dev/pts/3 -> \Device\pts\3.

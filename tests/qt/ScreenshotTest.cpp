@@ -1,16 +1,19 @@
-// Walks the serial and Ethernet roads and saves every page as a PNG under the build folder's
-// screenshots/ (for the README and for review). The walk itself is checked as it goes.
+// Walks the serial road, the USB page's steps and the Ethernet road and saves every page as a
+// PNG under the build folder's screenshots/ (for the README and for review). The walk itself is
+// checked as it goes.
 
 #include <QDialog>
 #include <QDir>
 #include <QProcess>
 #include <QTableWidget>
+#include <QTimer>
 #include <QtTest>
 
 #include "app/Selections.h"
 #include "host/Paths.h"
 #include "host/WaitClock.h"
 #include "pages/about/TAboutBox.h"
+#include "pages/usb/TUsbForm.h"
 #include "pages/xport/TXportConfigForm.h"
 #include "tests/support/DialogRecorder.h"
 #include "tests/support/PrinterSim.h"
@@ -67,6 +70,41 @@ private slots:
         QTest::qWait(50);
         SaveWidget(AboutBox, "about");
         AboutBox->hide();
+        QVERIFY(dialogs.boxes.isEmpty());
+    }
+
+    // The USB page on a system that restarts for the driver: the notice on step 2 and the
+    // restart step; then the resume after the restart on step 3.
+    void usbRoad() {
+        Sandbox sandbox;
+        QVERIFY(MakeDemoCd(sandbox, sandbox.root() + QStringLiteral("/install.log")));
+        DemoUsbPrinterGuard printer(sandbox.root());
+        sandbox.setEnv("VORMATIC_WINDOWS_VERSION", "6.0");
+        sandbox.setEnv("VORMATIC_DEMO_STATE_DIR", sandbox.root().toUtf8());
+        sandbox.setEnv("VORMATIC_DEMO_INSTALL_SECONDS", "0.5");
+        sandbox.setEnv("VORMATIC_DEMO_USB_PLUG_SECONDS", "60");  // no printer in these pictures
+        DialogRecorder dialogs;
+        ClearSelections();
+        {
+            Wizard w;
+            WalkToUsbPage(w);
+            SaveUsb(w, "UsbTabSheet1", "usb");
+            QString waitSheet;
+            QTimer::singleShot(200, w.shell(), [&] {
+                waitSheet = UsbForm->ActiveSheet();
+                SaveWidget(w.shell(), "usb-installing");
+            });
+            w.next();
+            QCOMPARE(waitSheet, QStringLiteral("UsbTabSheet1Wait"));
+            SaveUsb(w, "UsbTabSheet2", "usb-connect");
+            w.next();
+            SaveUsb(w, "UsbTabSheet4Restart", "usb-restart");
+            w.next();
+            QVERIFY(!w.shell()->isVisible());
+        }
+        QVERIFY(UnplugDemoUsbPrinter(sandbox.root()));
+        Wizard resumed({QStringLiteral("-rusb")});
+        SaveUsb(resumed, "UsbTabSheet3", "usb-resumed");
         QVERIFY(dialogs.boxes.isEmpty());
     }
 
@@ -134,6 +172,11 @@ private slots:
     }
 
 private:
+    void SaveUsb(Wizard& w, const char* sheet, const char* name) {
+        QVERIFY(UsbForm);
+        QCOMPARE(UsbForm->ActiveSheet(), QLatin1String(sheet));
+        Save(w, 4, name);
+    }
     // Selects a row of the XPort page's list as a click would.
     static void SetPrinterRow(int row) {
         auto* grid = XportConfigForm->findChild<QTableWidget*>(QStringLiteral("EtherIpGrid"));

@@ -98,10 +98,14 @@ private slots:
         QVERIFY(w.shell()->Is_usb_resume());
         QVERIFY(!QFile::exists(autostart));
         QVERIFY(!reg::ReadString(reg::Root::CurrentUser, kRunOnceKey, kRunOnceValue));
-        // This build has no USB page to resume on: it says so and starts at the beginning.
-        QCOMPARE(dialogs_->boxes.size(), 1);
-        QCOMPARE(w.index(), 0);
-        QVERIFY(w.shell()->ChildForm(kUsbSlot) == nullptr);
+        // The USB page first, on its resume step with Back off; no earlier page exists.
+        QCOMPARE(w.index(), kUsbSlot);
+        QVERIFY(!w.backEnabled());
+        QVERIFY(w.nextEnabled());
+        for (int slot : {kWelcomeSlot, kLicenseSlot, kConnectSlot}) {
+            QVERIFY(w.shell()->ChildForm(slot) == nullptr);
+        }
+        QVERIFY(dialogs_->boxes.isEmpty());
     }
 
     void lastButtonMessageWins() {
@@ -198,11 +202,12 @@ private slots:
                 w.shell()->childAt(300, 200) == connect);
     }
 
-    void pagesWithoutABuildDoNotCrash() {
+    void slotWithoutAPageSaysSoAndStays() {
         Wizard w;
-        Post(w, WM_SHOW_USB_FORM);
+        SetPageFactory(kModelSlot, PageFactory());  // CreateWizard fills it in again
+        Post(w, WM_SHOW_MODEL_FORM);
         QCOMPARE(w.index(), 0);
-        QVERIFY(w.shell()->ChildForm(4) == nullptr);
+        QVERIFY(w.shell()->ChildForm(kModelSlot) == nullptr);
         QCOMPARE(dialogs_->boxes.size(), 1);
     }
 

@@ -1,9 +1,12 @@
 #include "tests/support/Walk.h"
 
 #include <QAbstractButton>
+#include <QDeadlineTimer>
+#include <QFile>
 #include <QListWidget>
 #include <QProcess>
 #include <QTest>
+#include <csignal>
 
 #include "tests/support/Sandbox.h"
 #include "tests/support/Wizard.h"
@@ -56,4 +59,40 @@ void WalkToPortPage(Wizard& wizard) {
     wizard.next();  // licence -> connection choice
     wizard.next();  // serial is preselected
     wizard.next();  // serial -> COM port page
+}
+
+void WalkToUsbPage(Wizard& wizard) {
+    wizard.next();  // Welcome -> licence
+    ClickNamed(wizard, "AcceptRadioButton");
+    wizard.next();  // licence -> connection choice
+    ClickNamed(wizard, "UsbRadioButton");
+    wizard.next();  // connection choice -> USB
+}
+
+bool UnplugDemoUsbPrinter(const QString& stateDir) {
+    QFile pidFile(stateDir + QStringLiteral("/usb-printer.pid"));
+    const qint64 pid =
+        pidFile.open(QIODevice::ReadOnly) ? pidFile.readAll().trimmed().toLongLong() : 0;
+    pidFile.remove();
+    // Only while it is still the installer's waiting copy or the simulator.
+    const QString proc = QStringLiteral("/proc/%1/").arg(pid);
+    QFile cmdline(proc + QStringLiteral("cmdline"));
+    if (pid <= 1 || !cmdline.open(QIODevice::ReadOnly)) {
+        return true;
+    }
+    const QByteArray command = cmdline.readAll();
+    if (!command.contains("vormatic-printer-sim") && !command.contains("setup/usb/setup.exe")) {
+        return true;
+    }
+    ::kill(static_cast<pid_t>(pid), SIGTERM);
+    // Not our child: wait until it is gone, or a zombie that its new parent has yet to reap.
+    QDeadlineTimer deadline(5000);
+    while (!deadline.hasExpired()) {
+        QFile stat(proc + QStringLiteral("stat"));
+        if (!stat.open(QIODevice::ReadOnly) || stat.readAll().contains(") Z ")) {
+            return true;
+        }
+        QTest::qWait(20);
+    }
+    return false;
 }

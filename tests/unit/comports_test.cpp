@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -96,6 +97,21 @@ TEST(BeforePortsStore, MissingOrUnreadableValuesLoadEmpty) {
                   "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Quorvanta\\VormaticInstaller\\"
                   "Prefs]\r\n\"BeforePorts\"=dword:00000001\r\n\r\n");
     EXPECT_EQ(LoadBeforePorts(), PortList{});
+}
+
+TEST(BeforePortsStore, ReadTellsAnUnknownListFromAnEmptyOne) {
+    RegistrySandbox box;
+    EXPECT_EQ(ReadBeforePorts(), std::nullopt);  // never saved
+    SaveBeforePorts({});
+    EXPECT_EQ(ReadBeforePorts(), PortList{});  // a PC that had no port
+    SaveBeforePorts({"COM1"});
+    EXPECT_EQ(ReadBeforePorts(), PortList{"COM1"});
+    box.writeHive(box.currentUserHive(),
+                  "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Quorvanta\\VormaticInstaller\\"
+                  "Prefs]\r\n\"BeforePorts\"=dword:00000001\r\n\r\n");
+    EXPECT_EQ(ReadBeforePorts(), std::nullopt);
+    box.writeHive(box.currentUserHive(), "REGEDIT4\r\n\r\ngarbage line\r\n");
+    EXPECT_EQ(ReadBeforePorts(), std::nullopt);
 }
 
 TEST(BeforePortsStore, FailedSavesAreSwallowedAndKeepTheOlderValue) {
@@ -227,6 +243,20 @@ TEST(SerialDevices, TheScanKeepsTtysWithADeviceAndAUart) {
               (std::vector<std::string>{"/dev/ttyACM0", "/dev/ttyS0", "/dev/ttyS2", "/dev/ttyS10",
                                         "/dev/ttyUSB0"}));
     EXPECT_TRUE(serialdev::ScanTtyClass(sys / "missing", "/dev").empty());
+
+    // Looking up one name answers as the scan does, for every entry and a few that are none.
+    const std::vector<std::string> listed = serialdev::ScanTtyClass(sys.path(), "/dev");
+    for (const char* tty : {"tty0", "ttyS0", "ttyS1", "ttyS10", "ttyS2", "ttyUSB0", "ttyACM0",
+                            "console", "ttyUSB9", ".", "..", "", "ttyS0/device"}) {
+        const std::string path = std::string("/dev/") + tty;
+        const bool scanned = std::find(listed.begin(), listed.end(), path) != listed.end();
+        EXPECT_EQ(serialdev::TtyClassDevice(std::string("\\Device\\") + tty, sys.path(), "/dev"),
+                  scanned ? path : "")
+            << tty;
+    }
+    EXPECT_EQ(serialdev::TtyClassDevice("\\DEVICE\\ttyUSB0", sys.path(), "/dev"), "/dev/ttyUSB0");
+    EXPECT_EQ(serialdev::TtyClassDevice("ttyUSB0", sys.path(), "/dev"), "");
+    EXPECT_EQ(serialdev::TtyClassDevice("\\Device\\..\\ttyUSB0", sys.path(), "/dev"), "");
 }
 
 TEST(SerialDevices, TheEnvironmentListReplacesTheScan) {

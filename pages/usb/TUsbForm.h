@@ -1,0 +1,74 @@
+#pragma once
+// Page 4: a printer on USB. Inner steps on sheets without tabs: an introduction, a wait while
+// the USB "virtual" COM port driver installs, the request to plug the printer in (while a
+// timer watches for its new port), the hand-over of that port to the COM port page, and, on
+// systems that must restart for the driver, the request to restart. After the restart the
+// program starts again with "-rusb" and resumes on the hand-over step. The sheets' layout is
+// built in UsbSheets.cpp.
+
+#include <QString>
+
+#include "app/PageSlots.h"
+#include "app/TChildForm.h"
+#include "host/ComPorts.h"
+
+class QLabel;
+class QStackedWidget;
+class QTimer;
+class QWidget;
+
+class TUsbForm : public TChildForm, public UsbResume {
+    Q_OBJECT
+public:
+    explicit TUsbForm(QWidget* owner);
+    ~TUsbForm() override;
+
+    void Back() override;
+    void Next() override;
+    void Activate() override;
+
+    // UsbResume: read by the shell's close decision, and the "-rusb" start.
+    bool RestartPending() const override { return RestartPending_; }
+    void ResumeAfterRestart() override;
+
+    // The object name of the step shown ("UsbTabSheet1", ...).
+    QString ActiveSheet() const;
+    QString NewPortName() const { return NewPortName_; }
+    const PortList& PortsBefore() const { return PortsBefore_; }
+    bool IsWatchingForNewPort() const;
+
+private:
+    void BuildSheets();
+    void ShowSheet(QWidget* sheet);
+    bool Showing(const QWidget* sheet) const;
+
+    void StartInstallation();
+    bool InstallDriver();
+    void StopWatching();
+    void StartWatching();
+    void NewPortTimerTimer();
+    void HandOver();
+
+    QLabel* UsbImage2;
+    QLabel* UsbLabel1;
+    QStackedWidget* UsbPageControl;
+    QWidget* UsbTabSheet1;
+    QWidget* UsbTabSheet1Wait;
+    QWidget* UsbTabSheet2;
+    QWidget* UsbTabSheet3;
+    QWidget* UsbTabSheet4Restart;
+    QLabel* Image1;
+    QLabel* Tab1WarningLabel;
+    QLabel* NoticeImage1;
+    QLabel* RestartNoticeImage;
+    QLabel* RestartNoticeLabel;
+    QTimer* NewPortTimer;
+
+    PortList PortsBefore_;
+    // True once step 1 has listed the ports in this run, so PortsBefore_ holds that list.
+    bool SnapshotTaken_ = false;
+    QString NewPortName_;
+    bool RestartPending_ = false;
+};
+
+extern TUsbForm* UsbForm;

@@ -1,0 +1,146 @@
+// The layout of the USB page: its title picture and caption, and the five steps of
+// UsbPageControl with their fixed texts, one under the other in a column 361 pixels wide.
+
+#include <QLabel>
+#include <QStackedWidget>
+#include <algorithm>
+
+#include "app/FormKit.h"
+#include "pages/art/Art.h"
+#include "pages/usb/TUsbForm.h"
+
+namespace {
+
+constexpr int kControlLeft = 136;
+constexpr int kControlTop = 48;
+constexpr int kSheetWidth = 433;
+constexpr int kSheetHeight = 337;
+constexpr int kLeft = 24;
+constexpr int kTextWidth = 361;
+constexpr int kGap = 11;
+constexpr int kIconSide = 32;
+constexpr int kIconIndent = kIconSide + 8;
+
+QWidget* Sheet(QStackedWidget* control, const char* name) {
+    auto* sheet = new QWidget;
+    sheet->setObjectName(QString::fromLatin1(name));
+    sheet->resize(kSheetWidth, kSheetHeight);
+    control->addWidget(sheet);
+    return sheet;
+}
+
+// Stacks word-wrapped labels down a sheet, each as high as its text needs.
+class Column {
+public:
+    explicit Column(QWidget* sheet) : sheet_(sheet) {}
+
+    QLabel* Text(const char* name, const QString& text, int indent = 0) {
+        const int width = kTextWidth - indent;
+        QLabel* label = MakeWrappedLabel(sheet_, name, text, QRect(kLeft + indent, top_, width, 10),
+                                         FormFont(13));
+        label->setTextFormat(Qt::PlainText);
+        label->resize(width, label->heightForWidth(width));
+        top_ += label->height() + kGap;
+        return label;
+    }
+    // A text to the right of an icon; `image` receives the icon's control.
+    QLabel* Noted(const char* imageName, const QPixmap& icon, QLabel** image, const char* name,
+                  const QString& text) {
+        *image = MakeImage(sheet_, imageName, icon, QRect(kLeft, top_, kIconSide, kIconSide));
+        const int top = top_;
+        QLabel* label = Text(name, text, kIconIndent);
+        top_ = std::max(top_, top + kIconSide + kGap);
+        return label;
+    }
+
+private:
+    QWidget* sheet_;
+    int top_ = 8;
+};
+
+}  // namespace
+
+void TUsbForm::BuildSheets() {
+    QWidget* client = ClientPanel();
+    UsbImage2 =
+        MakeImage(client, "UsbImage2", art::UsbConnectionPicture(), QRect(24, 16, 100, 100));
+    UsbLabel1 =
+        MakeLabel(client, "UsbLabel1", tr("USB Port Connection"), 0, 16, FormFont(13, true));
+    UsbLabel1->move(kControlLeft + (kSheetWidth - UsbLabel1->width()) / 2, 16);
+
+    UsbPageControl = new QStackedWidget(client);
+    UsbPageControl->setObjectName(QStringLiteral("UsbPageControl"));
+    UsbPageControl->setGeometry(kControlLeft, kControlTop, kSheetWidth, kSheetHeight);
+
+    UsbTabSheet1 = Sheet(UsbPageControl, "UsbTabSheet1");
+    {
+        Column c(UsbTabSheet1);
+        c.Text("UsbLabel2",
+               tr("Using the printer's USB connection requires you to install a special driver on "
+                  "your PC that will create a \"virtual\" serial COM port."));
+        c.Text("UsbLabel3", tr("The Producer software will use this \"virtual\" COM port to "
+                               "control the printer via the physical USB port."));
+        c.Text("UsbLabel4",
+               tr("Before continuing, make sure that the printer is NOT connected to your PC's "
+                  "USB port.   You will be instructed to connect the printer in a following "
+                  "step."));
+        c.Text("UsbLabel5", tr("When you are ready to install the USB \"virtual\" COM port "
+                               "driver, click the Next button below."));
+        Tab1WarningLabel =
+            c.Noted("Image1", art::WarningIcon(), &Image1, "Tab1WarningLabel",
+                    tr("Note: If the \"Found New Hardware Wizard\" presents a list of drivers to "
+                       "chose from, be very careful to select the correct driver for your "
+                       "operating system."));
+    }
+
+    UsbTabSheet1Wait = Sheet(UsbPageControl, "UsbTabSheet1Wait");
+    {
+        Column c(UsbTabSheet1Wait);
+        c.Text("UsbWaitLabel", tr("Please wait while the USB drivers are installed..."));
+    }
+
+    UsbTabSheet2 = Sheet(UsbPageControl, "UsbTabSheet2");
+    {
+        Column c(UsbTabSheet2);
+        c.Text("UsbTab2Label1", tr("Turn on the power to the Printer."));
+        c.Text("UsbTab2Label2", tr("Connect the printer to your PC with a USB cable."));
+        c.Text("UsbTab2Label3",
+               tr("Windows will detect the new USB hardware and will begin the process of "
+                  "creating the \"virtual\" serial COM port for it."));
+        c.Noted("NoticeImage1", art::NoticeIcon(), &NoticeImage1, "NoticeLabel1",
+                tr("You must wait until Windows completes the process of adding the new COM port "
+                   "to the system before you attempt to continue."));
+        c.Text("UsbTab2Label4",
+               tr("When Windows has notified you that the new hardware is installed and ready "
+                  "for use, click the Next button to continue."));
+        RestartNoticeLabel = c.Noted(
+            "RestartNoticeImage", art::NoticeIcon(), &RestartNoticeImage, "RestartNoticeLabel",
+            tr("Note: Windows may require a restart. If so, allow the restart and this "
+               "installation program will automatically resume."));
+        RestartNoticeImage->hide();
+        RestartNoticeLabel->hide();
+    }
+
+    UsbTabSheet3 = Sheet(UsbPageControl, "UsbTabSheet3");
+    {
+        Column c(UsbTabSheet3);
+        c.Text("UsbLabel7",
+               tr("In the next step, you will be asked to select the virtual COM port that was "
+                  "created when the USB drivers were installed.  This is the port that will be "
+                  "used by Producer to communicate with the printer."));
+        c.Text("UsbLabel8", tr("When you are ready, click the Next button to continue."));
+    }
+
+    UsbTabSheet4Restart = Sheet(UsbPageControl, "UsbTabSheet4Restart");
+    {
+        Column c(UsbTabSheet4Restart);
+        c.Text("UsbRestartLabel1",
+               tr("You must restart your computer to complete the installation of the USB "
+                  "drivers.  After your computer restarts, this program will be automatically "
+                  "launched to continue the installation process."));
+        c.Text("UsbRestartLabel2",
+               tr("Be sure to leave the Vormatic Installer CD in the drive when you reboot."));
+        c.Text("UsbRestartLabel3", tr("When you are ready to close this program and restart your "
+                                      "PC, click the Next button below."));
+    }
+}
