@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStackedWidget>
+#include <optional>
 
 #include "app/Dialogs.h"
 #include "app/FormKit.h"
@@ -275,7 +276,11 @@ void TEthernetForm::ShowFailedSheet() {
 }
 
 void TEthernetForm::HandOver() {
-    PortsBefore_ = LoadBeforePorts();
+    // The stored list is read back; when it cannot be read (a damaged hive), the snapshot this
+    // run took serves, so that no port is called new by a mere failure to read.
+    if (std::optional<PortList> saved = ReadBeforePorts()) {
+        PortsBefore_ = std::move(*saved);
+    }
     NewPortName_ = FromAnsi(FindNewPort(PortsBefore_));
     Post(WM_SHOW_PORT_FORM, NewPortName_);
 }

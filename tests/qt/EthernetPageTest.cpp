@@ -8,6 +8,7 @@
 #include <QtTest>
 
 #include "host/Paths.h"
+#include "host/Registry.h"
 #include "host/WaitClock.h"
 #include "pages/ethernet/TEthernetForm.h"
 #include "pages/xport/TXportConfigForm.h"
@@ -157,6 +158,25 @@ private slots:
         QVERIFY(wizard_->find<QLabel>("PortInfoLabel1")
                     ->text()
                     .contains(QStringLiteral("It appears that no new ports were added.")));
+    }
+
+    void unreadableSavedListFallsBackToThisRunsSnapshot() {
+        WriteScript(ManagerPath(), runLog_, "manager");
+        reg::WriteString(reg::Root::LocalMachine, "HARDWARE\\DEVICEMAP\\SERIALCOMM",
+                         "\\Device\\Serial0", "/dev/pts/98");  // a port the PC had before
+        PassXport();
+        wizard_->next();  // the manager runs
+        QCOMPARE(Sheet(), QStringLiteral("EtherRedirectTab3"));
+        // The redirector's new port appears, and the saved list can no longer be read.
+        reg::WriteString(reg::Root::LocalMachine, "HARDWARE\\DEVICEMAP\\SERIALCOMM",
+                         "\\Device\\VormaticCpr9", "/dev/pts/99");
+        QFile hive(sandbox_->registryDir() + QStringLiteral("/HKEY_CURRENT_USER.reg"));
+        QVERIFY(hive.open(QIODevice::WriteOnly));
+        hive.write("not a hive\n");
+        hive.close();
+        wizard_->next();
+        QCOMPARE(wizard_->index(), 6);
+        QCOMPARE(EthernetForm->NewPortName(), QStringLiteral("/dev/pts/99"));
     }
 
     void typedManagerPaths() {
