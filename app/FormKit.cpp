@@ -1,6 +1,7 @@
 #include "app/FormKit.h"
 
 #include <QEvent>
+#include <QImage>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -32,8 +33,10 @@ void InstallFontSubstitutes() {
 
 QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, int left, int top,
                   const QFont& font) {
-    auto* label = new QLabel(text, parent);
+    auto* label = new QLabel(parent);
     label->setObjectName(QString::fromLatin1(name));
+    label->setTextFormat(Qt::PlainText);
+    label->setText(text);
     label->setFont(font);
     label->move(left, top);
     label->adjustSize();
@@ -42,8 +45,10 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, int le
 
 QLabel* MakeWrappedLabel(QWidget* parent, const char* name, const QString& text,
                          const QRect& geometry, const QFont& font) {
-    auto* label = new QLabel(text, parent);
+    auto* label = new QLabel(parent);
     label->setObjectName(QString::fromLatin1(name));
+    label->setTextFormat(Qt::PlainText);
+    label->setText(text);
     label->setFont(font);
     label->setWordWrap(true);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -88,14 +93,27 @@ QRadioButton* MakeRadioButton(QWidget* parent, const char* name, const QString& 
 }
 
 bool LoadPictureFile(QLabel* image, const QString& path, bool stretch) {
-    QPixmap picture;
+    QImage picture;
     if (path.isEmpty() || !picture.load(path) || picture.isNull()) {
         return false;
+    }
+    // Bitmaps carry no alpha channel: the colour of the bottom-left pixel is the background,
+    // which is drawn transparent (the usual rule for such bitmaps), so a reseller's picture
+    // sits on the page without a box around it.
+    picture = picture.convertToFormat(QImage::Format_ARGB32);
+    const QRgb background = picture.pixel(0, picture.height() - 1);
+    for (int y = 0; y < picture.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(picture.scanLine(y));
+        for (int x = 0; x < picture.width(); ++x) {
+            if (line[x] == background) {
+                line[x] = qRgba(qRed(background), qGreen(background), qBlue(background), 0);
+            }
+        }
     }
     if (stretch) {
         picture = picture.scaled(image->size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     }
-    image->setPixmap(picture);
+    image->setPixmap(QPixmap::fromImage(picture));
     return true;
 }
 
