@@ -117,29 +117,6 @@ bool LoadPictureFile(QLabel* image, const QString& path, bool stretch) {
     return true;
 }
 
-QString FromAnsi(const std::string& text) {
-#ifdef Q_OS_WIN
-    return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
-#else
-    const QByteArray bytes(text.data(), static_cast<qsizetype>(text.size()));
-    QString decoded = QString::fromUtf8(bytes);
-    // A text that is not valid UTF-8 comes from a Windows-made file: read it as Latin-1.
-    if (decoded.contains(QChar::ReplacementCharacter) &&
-        !bytes.contains(QByteArrayLiteral("\xEF\xBF\xBD"))) {
-        return QString::fromLatin1(bytes);
-    }
-    return decoded;
-#endif
-}
-
-std::string ToAnsi(const QString& text) {
-#ifdef Q_OS_WIN
-    return text.toLocal8Bit().toStdString();
-#else
-    return text.toUtf8().toStdString();
-#endif
-}
-
 namespace {
 class ClickFilter : public QObject {
 public:

@@ -41,8 +41,11 @@ QRadioButton* MakeRadioButton(QWidget* parent, const char* name, const QString& 
 // transparent. True when the picture was replaced.
 bool LoadPictureFile(QLabel* image, const QString& path, bool stretch = false);
 
-// 8-bit texts of the host layer (the system's ANSI code page; on POSIX UTF-8 when valid,
-// else Latin-1) to and from QString.
+// 8-bit texts of the host layer (the system's ANSI code page) to and from QString, in
+// app/AnsiText.cpp. On POSIX a text that is valid UTF-8 is read as UTF-8, any other as
+// Windows-1252, the code page of the PCs the kits are made on. Every text FromAnsi made goes
+// back to exactly its bytes through ToAnsi, also where two byte strings show alike; other
+// texts (typed ones, the program's own) are written in the platform's code page.
 QString FromAnsi(const std::string& text);
 std::string ToAnsi(const QString& text);
 

@@ -89,9 +89,15 @@ BrandingStore::BrandingStore(const std::string& directory) : directory_(director
     if (!content) {
         return;
     }
-    ApplyBrandingText(*content);
+    // A UTF-8 byte order mark is no part of the first line: left there, it would become part
+    // of the first key and lose that entry.
+    std::string_view text(*content);
+    if (text.substr(0, 3) == "\xEF\xBB\xBF") {
+        text.remove_prefix(3);
+    }
+    ApplyBrandingText(std::string(text));
     // Every non-empty file has at least one line, even one holding only a comment or a line end.
-    privateLabel_ = !content->empty();
+    privateLabel_ = !text.empty();
 }
 
 BrandingStore::~BrandingStore() {

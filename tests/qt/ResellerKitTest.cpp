@@ -6,8 +6,12 @@
 #include <QPainter>
 #include <QtTest>
 
+#include "app/FormKit.h"
 #include "app/Selections.h"
 #include "app/ShellMessages.h"
+#include "host/ComPorts.h"
+#include "host/IniFile.h"
+#include "host/Registry.h"
 #include "pages/about/TAboutBox.h"
 #include "pages/finished/TFinishedForm.h"
 #include "pages/welcome/TWelcomeForm.h"
@@ -121,6 +125,42 @@ private slots:
             const QColor centre = shown.pixelColor(shown.width() / 2, shown.height() / 2);
             QVERIFY2(centre == QColor(Qt::darkBlue), qPrintable(where));
         }
+    }
+
+    void eightBitTextsGoBackAsTheirBytes() {
+        // A kit made on a Windows PC: Windows-1252 text, with a model code and a port that are
+        // not UTF-8; the port is a device path with a byte that is not UTF-8 either.
+        sandbox_->writeCdFile(QStringLiteral("plstrings.txt"),
+                              "CompanyNameShort=Acme\x80\x99\x93\x94\x96\x97\r\n"
+                              "TwelveMagazinePrinterModel=MZ\xC4-1\r\n");
+        sandbox_->reloadBranding();
+        const std::string port = "/dev/ttyCaf\xE9";
+        reg::WriteString(reg::Root::LocalMachine, kSerialCommKey, "\\Device\\Caf\xE9", port);
+
+        Wizard w;
+        QVERIFY(w.find<QLabel>("WelcomeLabel")->text().contains(QStringLiteral("Acme€™“”–—")));
+        WalkToPortPage(w);
+        QVERIFY(ClickPortItem(w, QStringLiteral("/dev/ttyCafé")));
+        w.next();
+        QCOMPARE(w.index(), 7);
+        auto* twelve = w.find<QAbstractButton>("CassetteModelRadioButton");
+        QCOMPARE(twelve->text(), QStringLiteral("MZÄ-1 Cassette Printer"));
+        ClickNamed(w, "CassetteModelRadioButton");
+        w.next();
+        w.next();
+        QCOMPARE(w.index(), 9);
+        QVERIFY2(dialogs_->boxes.isEmpty(), qPrintable(dialogs_->texts().join(u'|')));
+
+        // The cassette Producer ran, and its settings name the model and the port byte for
+        // byte.
+        QFile log(sandbox_->root() + QStringLiteral("/install.log"));
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        QVERIFY(log.readAll().contains("Vormatic Producer CL installed"));
+        const std::string ini =
+            (sandbox_->commonAppData() + QStringLiteral("/Quorvanta/VormaticCL/config.ini"))
+                .toStdString();
+        QCOMPARE(ReadIniString(ini, "Printer", "Model"), std::optional<std::string>("MZ\xC4-1"));
+        QCOMPARE(ReadIniString(ini, "Send", "PortName"), std::optional<std::string>(port));
     }
 
 private:
