@@ -322,9 +322,10 @@ std::string IniSetValue(const std::string& content, const std::string& section,
         while (valueStart < line.textEnd && IsBlank(text[valueStart])) {
             ++valueStart;
         }
-        // No old value: do not keep trailing blanks. A value that brings blanks of its own
-        // replaces the old ones, or each write would add them again.
-        if (valueStart == line.textEnd || (!value.empty() && IsBlank(value.front()))) {
+        // The blanks after '=' stay only before a value that starts with none: without an old
+        // value they are trailing blanks, a value that brings blanks of its own would gain
+        // them again at each write, and an empty value would keep or lose them by turns.
+        if (valueStart == line.textEnd || value.empty() || IsBlank(value.front())) {
             valueStart = line.equals + 1;
         }
         std::string result(text.substr(0, valueStart));

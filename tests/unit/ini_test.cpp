@@ -57,6 +57,24 @@ TEST(IniSetValue, ReplacesAnEmptyValueWithoutKeepingTrailingBlanks) {
               "[Send]\nPortName=\n");
 }
 
+TEST(IniSetValue, WritingTheSameValueAgainChangesNothing) {
+    const struct {
+        const char* before;
+        const char* value;
+        const char* after;
+    } cases[] = {
+        {"[Send]\nPortName = COM1 \n", "", "[Send]\nPortName =\n"},  // found by the fuzzer
+        {"[Send]\nPortName = COM1\n", " COM3", "[Send]\nPortName = COM3\n"},
+        {"[Send]\nPortName = COM1\n", "COM3\t", "[Send]\nPortName = COM3\t\n"},
+        {"[Send]\nPortName\n", "COM3", "[Send]\nPortName\nPortName=COM3\n"},
+    };
+    for (const auto& c : cases) {
+        const std::string once = IniSetValue(c.before, "Send", "PortName", c.value);
+        EXPECT_EQ(once, c.after) << c.before;
+        EXPECT_EQ(IniSetValue(once, "Send", "PortName", c.value), once) << c.before;
+    }
+}
+
 TEST(IniSetValue, TakesTheFirstSectionAndTheFirstKeyOfThatName) {
     const std::string before = "[Send]\nPortName=A\nPortName=B\n[send]\nPortName=C\n";
     EXPECT_EQ(IniSetValue(before, "Send", "PortName", "X"),
