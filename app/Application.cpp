@@ -13,7 +13,7 @@ bool Application::notify(QObject* receiver, QEvent* event) {
     try {
         return QApplication::notify(receiver, event);
     } catch (const std::exception& e) {
-        ShowStandardError(QString::fromLocal8Bit(e.what()));
+        ShowStandardError(FromAnsi(e.what()));
     } catch (...) {
         ShowStandardError(QStringLiteral("Unknown error."));
     }

@@ -5,6 +5,7 @@
 #include <QDesktopServices>
 #include <QDialog>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 
 namespace {
@@ -17,6 +18,8 @@ public:
             ToQtIcon(icon), title, text,
             buttons == MsgButtons::YesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok,
             QApplication::activeWindow());
+        // Message texts carry paths, registry and file texts: never read them as markup.
+        box.setTextFormat(Qt::PlainText);
         const int answer = box.exec();
         if (buttons == MsgButtons::Ok) {
             return MsgAnswer::Ok;
@@ -65,6 +68,13 @@ DialogSeam* SetDialogs(DialogSeam* seam) {
     DialogSeam* previous = current;
     current = seam ? seam : &qtDialogs;
     return previous == &qtDialogs ? nullptr : previous;
+}
+
+bool ShellOpenChecked(const QUrl& target) {
+    if (target.isLocalFile() && !QFileInfo::exists(target.toLocalFile())) {
+        return false;
+    }
+    return Dialogs().ShellOpen(target);
 }
 
 void ShowErrorMessage(const QString& text) {

@@ -32,6 +32,11 @@ DialogSeam& Dialogs();
 // Installs `seam` (not owned; null restores the Qt implementation); returns the previous one.
 DialogSeam* SetDialogs(DialogSeam* seam);
 
+// Opens `target` through the seam, except a local file that does not exist: that fails at
+// once, since a desktop launcher reports success as soon as it starts and would then show
+// nothing at all.
+bool ShellOpenChecked(const QUrl& target);
+
 // The application title, used for the standard error box.
 inline constexpr const char* kApplicationTitle = "Vormatic Installer";
 

@@ -1,6 +1,7 @@
 #include "app/FormKit.h"
 
 #include <QEvent>
+#include <QImage>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -37,8 +38,10 @@ void InstallFontSubstitutes() {
 
 QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, int left, int top,
                   const QFont& font) {
-    auto* label = new QLabel(text, parent);
+    auto* label = new QLabel(parent);
     label->setObjectName(QString::fromLatin1(name));
+    label->setTextFormat(Qt::PlainText);
+    label->setText(text);
     label->setFont(font);
     label->move(left, top);
     label->adjustSize();
@@ -47,8 +50,10 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, int le
 
 QLabel* MakeWrappedLabel(QWidget* parent, const char* name, const QString& text,
                          const QRect& geometry, const QFont& font) {
-    auto* label = new QLabel(text, parent);
+    auto* label = new QLabel(parent);
     label->setObjectName(QString::fromLatin1(name));
+    label->setTextFormat(Qt::PlainText);
+    label->setText(text);
     label->setFont(font);
     label->setWordWrap(true);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -147,38 +152,28 @@ QRadioButton* MakeWrappedRadioButton(QWidget* parent, const char* name, const QS
 }
 
 bool LoadPictureFile(QLabel* image, const QString& path, bool stretch) {
-    QPixmap picture;
+    QImage picture;
     if (path.isEmpty() || !picture.load(path) || picture.isNull()) {
         return false;
+    }
+    // Bitmaps carry no alpha channel: the colour of the bottom-left pixel is the background,
+    // which is drawn transparent (the usual rule for such bitmaps), so a reseller's picture
+    // sits on the page without a box around it.
+    picture = picture.convertToFormat(QImage::Format_ARGB32);
+    const QRgb background = picture.pixel(0, picture.height() - 1);
+    for (int y = 0; y < picture.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(picture.scanLine(y));
+        for (int x = 0; x < picture.width(); ++x) {
+            if (line[x] == background) {
+                line[x] = qRgba(qRed(background), qGreen(background), qBlue(background), 0);
+            }
+        }
     }
     if (stretch) {
         picture = picture.scaled(image->size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     }
-    image->setPixmap(picture);
+    image->setPixmap(QPixmap::fromImage(picture));
     return true;
-}
-
-QString FromAnsi(const std::string& text) {
-#ifdef Q_OS_WIN
-    return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
-#else
-    const QByteArray bytes(text.data(), static_cast<qsizetype>(text.size()));
-    QString decoded = QString::fromUtf8(bytes);
-    // A text that is not valid UTF-8 comes from a Windows-made file: read it as Latin-1.
-    if (decoded.contains(QChar::ReplacementCharacter) &&
-        !bytes.contains(QByteArrayLiteral("\xEF\xBF\xBD"))) {
-        return QString::fromLatin1(bytes);
-    }
-    return decoded;
-#endif
-}
-
-std::string ToAnsi(const QString& text) {
-#ifdef Q_OS_WIN
-    return text.toLocal8Bit().toStdString();
-#else
-    return text.toUtf8().toStdString();
-#endif
 }
 
 namespace {

@@ -21,7 +21,10 @@ QFont ArialFont(int pixelSize, bool bold = false);
 void InstallFontSubstitutes();
 
 // A label at (left, top). Without a size it sizes itself to its text (auto-size); with one
-// it keeps that size, and `wordWrap` wraps the text inside it.
+// it keeps that size, and `wordWrap` wraps the text inside it. Labels show plain text: many
+// of their texts come from files, the registry, a printer or the network, where "<b>" or
+// "<img src=...>" must appear as written. A label that really shows markup written by the
+// program opts in with setTextFormat(Qt::RichText).
 QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, int left, int top,
                   const QFont& font);
 QLabel* MakeWrappedLabel(QWidget* parent, const char* name, const QString& text,
@@ -38,11 +41,15 @@ QRadioButton* MakeWrappedRadioButton(QWidget* parent, const char* name, const QS
                                      const QRect& geometry, const QFont& font);
 
 // Loads a picture file into an image control, keeping the control's built-in picture when
-// the file cannot be loaded. True when it was replaced.
+// the file cannot be loaded. The colour of the picture's bottom-left pixel is drawn
+// transparent. True when the picture was replaced.
 bool LoadPictureFile(QLabel* image, const QString& path, bool stretch = false);
 
-// 8-bit texts of the host layer (the system's ANSI code page; on POSIX UTF-8 when valid,
-// else Latin-1) to and from QString.
+// 8-bit texts of the host layer (the system's ANSI code page) to and from QString, in
+// app/AnsiText.cpp. On POSIX a text that is valid UTF-8 is read as UTF-8, any other as
+// Windows-1252, the code page of the PCs the kits are made on. Every text FromAnsi made goes
+// back to exactly its bytes through ToAnsi, also where two byte strings show alike; other
+// texts (typed ones, the program's own) are written in the platform's code page.
 QString FromAnsi(const std::string& text);
 std::string ToAnsi(const QString& text);
 

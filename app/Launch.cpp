@@ -106,7 +106,7 @@ QString BrowserCommandLine(QString command, const QString& url) {
 }
 
 QString OpenWebAddress(const QString& url) {
-    if (Dialogs().ShellOpen(QUrl(url))) {
+    if (ShellOpenChecked(QUrl(url))) {
         return QString();
     }
     const std::optional<std::string> registered = RegisteredBrowserCommand();

@@ -58,6 +58,12 @@ TMainForm::TMainForm(const QStringList& arguments, QWidget* parent)
     backButton_ = MakeButton(panel1_, "BackButton", tr("Back"), QRect(328, 8, 75, 25), font);
     nextButton_ = MakeButton(panel1_, "NextButton", tr("Next"), QRect(416, 8, 75, 25), font);
     exitButton_ = MakeButton(panel1_, "ExitButton", tr("Exit"), QRect(536, 8, 75, 25), font);
+    // Enter belongs to the default button alone (Next; Exit on the finished page). Inside a
+    // QDialog every push button would otherwise make itself the default when it takes the
+    // focus, so a focused Next that a page disables would hand the focus, and Enter, to Exit.
+    for (QPushButton* b : {aboutButton_, backButton_, nextButton_, exitButton_}) {
+        b->setAutoDefault(false);
+    }
     setTabOrder(backButton_, nextButton_);
     setTabOrder(nextButton_, exitButton_);
     setTabOrder(exitButton_, aboutButton_);

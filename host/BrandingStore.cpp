@@ -89,9 +89,17 @@ BrandingStore::BrandingStore(const std::string& directory) : directory_(director
     if (!content) {
         return;
     }
-    ApplyBrandingText(*content);
+    ApplyBrandingFile(*content);
+}
+
+void BrandingStore::ApplyBrandingFile(const std::string& fileBytes) {
+    // A UTF-8 byte order mark is no part of the first line: left there, it would become part
+    // of the first key and lose that entry.
+    const bool marked = fileBytes.compare(0, 3, "\xEF\xBB\xBF") == 0;
+    const std::string text = marked ? fileBytes.substr(3) : fileBytes;
+    ApplyBrandingText(text);
     // Every non-empty file has at least one line, even one holding only a comment or a line end.
-    privateLabel_ = !content->empty();
+    privateLabel_ = !text.empty();
 }
 
 BrandingStore::~BrandingStore() {

@@ -32,6 +32,11 @@ public:
 
     // Applies the lines of a branding file's content (exposed for tests).
     void ApplyBrandingText(const std::string& content);
+    // Applies a whole branding file as read (its byte order mark skipped) and sets the
+    // private-label flag by it; what the constructor does with plstrings.txt.
+    void ApplyBrandingFile(const std::string& fileBytes);
+    // Every entry, defaults included (for tests and the fuzz target).
+    const std::map<std::string, std::string>& Entries() const { return entries_; }
 
 private:
     std::string ExistingFile(const char* name) const;

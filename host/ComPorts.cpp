@@ -15,8 +15,19 @@ constexpr const char* kBeforePortsValue = "BeforePorts";
 }  // namespace
 
 std::string ListComPorts(PortList* target) {
+    std::vector<std::string> names;
+    std::string failure;
     try {
-        for (const std::string& name : reg::ValueNames(reg::Root::LocalMachine, kSerialCommKey)) {
+        names = reg::ValueNames(reg::Root::LocalMachine, kSerialCommKey);
+    } catch (const reg::PartialValueList& error) {
+        // The names read before the failure are listed, and the failure is reported.
+        names = error.names;
+        failure = error.what();
+    } catch (const std::exception& error) {
+        return error.what();
+    }
+    try {
+        for (const std::string& name : names) {
             // The value name is the device; its data is the port name the serial driver opens.
             const std::optional<std::string> port =
                 reg::ReadString(reg::Root::LocalMachine, kSerialCommKey, name);
@@ -27,7 +38,7 @@ std::string ListComPorts(PortList* target) {
     } catch (const std::exception& error) {
         return error.what();
     }
-    return {};
+    return failure;
 }
 
 std::string FindNewPortIn(const PortList& current, const PortList& before) {

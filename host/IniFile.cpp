@@ -63,30 +63,35 @@ Line Classify(std::string_view content, std::size_t begin, std::size_t textEnd, 
     return line;
 }
 
-// Lines end at LF; a CR before the LF belongs to the line end. The last line may have none.
+// Lines end at CR LF, LF or a lone CR (as old Macintosh editors end them). The last line may
+// have none.
 std::vector<Line> SplitLines(std::string_view content) {
     std::vector<Line> lines;
     std::size_t start = 0;
     while (start < content.size()) {
-        const std::size_t newline = content.find('\n', start);
-        if (newline == std::string_view::npos) {
+        const std::size_t lineEnd = content.find_first_of("\r\n", start);
+        if (lineEnd == std::string_view::npos) {
             lines.push_back(Classify(content, start, content.size(), content.size()));
             break;
         }
-        const std::size_t textEnd =
-            (newline > start && content[newline - 1] == '\r') ? newline - 1 : newline;
-        lines.push_back(Classify(content, start, textEnd, newline + 1));
-        start = newline + 1;
+        const bool crLf = content[lineEnd] == '\r' && lineEnd + 1 < content.size() &&
+                          content[lineEnd + 1] == '\n';
+        const std::size_t next = lineEnd + (crLf ? 2 : 1);
+        lines.push_back(Classify(content, start, lineEnd, next));
+        start = next;
     }
     return lines;
 }
 
 std::string LineEndOf(std::string_view content) {
-    const std::size_t newline = content.find('\n');
-    if (newline == std::string_view::npos) {
+    const std::size_t lineEnd = content.find_first_of("\r\n");
+    if (lineEnd == std::string_view::npos) {
         return kNewFileLineEnd;
     }
-    return (newline > 0 && content[newline - 1] == '\r') ? "\r\n" : "\n";
+    if (content[lineEnd] == '\n') {
+        return "\n";
+    }
+    return (lineEnd + 1 < content.size() && content[lineEnd + 1] == '\n') ? "\r\n" : "\r";
 }
 
 bool HasAny(std::string_view text, std::string_view characters) {
@@ -133,6 +138,168 @@ Found Find(const std::vector<Line>& lines, std::string_view section, std::string
     return found;
 }
 
+enum class Encoding { Bytes, Utf8Bom, Utf16Le, Utf16Be };
+
+struct DecodedFile {
+    Encoding encoding = Encoding::Bytes;
+    std::string text;  // 8-bit text as it stands, or the Unicode file's text as UTF-8
+};
+
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
+void AppendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+// The code points of strict UTF-8 (no overlong forms, no surrogates); nullopt when invalid.
+std::optional<std::u32string> DecodeUtf8(std::string_view text) {
+    std::u32string out;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        int extra = -1;  // continuation bytes after the lead byte
+        if (lead < 0x80) {
+            extra = 0;
+        } else if ((lead >> 5) == 0x6) {
+            extra = 1;
+        } else if ((lead >> 4) == 0xE) {
+            extra = 2;
+        } else if ((lead >> 3) == 0x1E) {
+            extra = 3;
+        }
+        if (extra < 0 || i + static_cast<std::size_t>(extra) >= text.size()) {
+            return std::nullopt;
+        }
+        char32_t c = extra == 0 ? lead : lead & (0x3F >> extra);
+        for (int k = 1; k <= extra; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + static_cast<std::size_t>(k)]);
+            if ((next & 0xC0) != 0x80) {
+                return std::nullopt;
+            }
+            c = (c << 6) | (next & 0x3F);
+        }
+        constexpr char32_t kSmallest[] = {0, 0x80, 0x800, 0x10000};
+        if (c < kSmallest[extra] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
+            return std::nullopt;
+        }
+        out += c;
+        i += static_cast<std::size_t>(extra) + 1;
+    }
+    return out;
+}
+
+bool IsValidUtf8(std::string_view text) {
+    return DecodeUtf8(text).has_value();
+}
+
+// UTF-16 text (without its byte order mark) as UTF-8; nullopt for a cut or unpaired unit.
+std::optional<std::string> Utf16ToUtf8(std::string_view bytes, bool bigEndian) {
+    if (bytes.size() % 2 != 0) {
+        return std::nullopt;
+    }
+    const auto unit = [&](std::size_t i) {
+        const auto first = static_cast<unsigned char>(bytes[i]);
+        const auto second = static_cast<unsigned char>(bytes[i + 1]);
+        return static_cast<char32_t>(bigEndian ? (first << 8) | second : (second << 8) | first);
+    };
+    std::string out;
+    for (std::size_t i = 0; i < bytes.size(); i += 2) {
+        char32_t c = unit(i);
+        if (c >= 0xD800 && c <= 0xDBFF) {
+            if (i + 2 >= bytes.size()) {
+                return std::nullopt;
+            }
+            const char32_t low = unit(i + 2);
+            if (low < 0xDC00 || low > 0xDFFF) {
+                return std::nullopt;
+            }
+            c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+            i += 2;
+        } else if (c >= 0xDC00 && c <= 0xDFFF) {
+            return std::nullopt;
+        }
+        AppendUtf8(out, c);
+    }
+    return out;
+}
+
+std::optional<std::string> Utf8ToUtf16(std::string_view text, bool bigEndian) {
+    const std::optional<std::u32string> points = DecodeUtf8(text);
+    if (!points) {
+        return std::nullopt;
+    }
+    std::string out;
+    const auto put = [&](char32_t unit) {
+        const char high = static_cast<char>(unit >> 8);
+        const char low = static_cast<char>(unit & 0xFF);
+        out += bigEndian ? high : low;
+        out += bigEndian ? low : high;
+    };
+    for (const char32_t c : *points) {
+        if (c >= 0x10000) {
+            put(0xD800 + ((c - 0x10000) >> 10));
+            put(0xDC00 + ((c - 0x10000) & 0x3FF));
+        } else {
+            put(c);
+        }
+    }
+    return out;
+}
+
+// The file's text by its byte order mark. An 8-bit file holds no NUL: one that does is UTF-16
+// without a mark or no text at all, and cannot be updated faithfully (nullopt).
+std::optional<DecodedFile> DecodeFile(std::string_view bytes) {
+    const std::string_view mark = bytes.substr(0, 2);
+    if (mark == "\xFF\xFE" || mark == "\xFE\xFF") {
+        const bool bigEndian = mark == "\xFE\xFF";
+        std::optional<std::string> text = Utf16ToUtf8(bytes.substr(2), bigEndian);
+        if (!text) {
+            return std::nullopt;
+        }
+        return DecodedFile{bigEndian ? Encoding::Utf16Be : Encoding::Utf16Le, std::move(*text)};
+    }
+    if (bytes.substr(0, 3) == kUtf8Bom) {
+        return DecodedFile{Encoding::Utf8Bom, std::string(bytes.substr(3))};
+    }
+    if (bytes.find('\0') != std::string_view::npos) {
+        return std::nullopt;
+    }
+    return DecodedFile{Encoding::Bytes, std::string(bytes)};
+}
+
+std::optional<std::string> EncodeFile(Encoding encoding, const std::string& text) {
+    switch (encoding) {
+        case Encoding::Bytes:
+            return text;
+        case Encoding::Utf8Bom:
+            return std::string(kUtf8Bom) + text;
+        case Encoding::Utf16Le:
+        case Encoding::Utf16Be: {
+            const bool bigEndian = encoding == Encoding::Utf16Be;
+            std::optional<std::string> units = Utf8ToUtf16(text, bigEndian);
+            if (!units) {
+                return std::nullopt;
+            }
+            return (bigEndian ? std::string("\xFE\xFF") : std::string("\xFF\xFE")) + *units;
+        }
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 std::string IniSetValue(const std::string& content, const std::string& section,
@@ -155,8 +322,11 @@ std::string IniSetValue(const std::string& content, const std::string& section,
         while (valueStart < line.textEnd && IsBlank(text[valueStart])) {
             ++valueStart;
         }
-        if (valueStart == line.textEnd) {
-            valueStart = line.equals + 1;  // no old value: do not keep trailing blanks
+        // The blanks after '=' stay only before a value that starts with none: without an old
+        // value they are trailing blanks, a value that brings blanks of its own would gain
+        // them again at each write, and an empty value would keep or lose them by turns.
+        if (valueStart == line.textEnd || value.empty() || IsBlank(value.front())) {
+            valueStart = line.equals + 1;
         }
         std::string result(text.substr(0, valueStart));
         result += value;
@@ -215,11 +385,42 @@ std::optional<std::string> IniGetValue(const std::string& content, const std::st
     return std::string(Trim(text.substr(line.equals + 1, line.textEnd - line.equals - 1)));
 }
 
+std::optional<std::string> IniUpdateFileBytes(const std::string& fileBytes,
+                                              const std::string& section, const std::string& key,
+                                              const std::string& value) {
+    if (!IsValidEntry(Trim(section), Trim(key), value)) {
+        return std::nullopt;
+    }
+    const std::optional<DecodedFile> file = DecodeFile(fileBytes);
+    if (!file) {
+        return std::nullopt;
+    }
+    // A Unicode file holds the entry as UTF-8 text; other 8-bit text would corrupt it.
+    if (file->encoding != Encoding::Bytes &&
+        !(IsValidUtf8(section) && IsValidUtf8(key) && IsValidUtf8(value))) {
+        return std::nullopt;
+    }
+    const std::string updated = IniSetValue(file->text, section, key, value);
+    // What a reader of the file will see (values are read trimmed) must be the new value.
+    if (IniGetValue(updated, section, key) != std::string(Trim(value))) {
+        return std::nullopt;
+    }
+    return EncodeFile(file->encoding, updated);
+}
+
+std::optional<std::string> IniReadFileBytes(const std::string& fileBytes,
+                                            const std::string& section, const std::string& key) {
+    const std::optional<DecodedFile> file = DecodeFile(fileBytes);
+    return IniGetValue(file ? file->text : fileBytes, section, key);
+}
+
 bool WriteIniString(const std::string& path, const std::string& section, const std::string& key,
                     const std::string& value) {
     if (!IsValidEntry(Trim(section), Trim(key), value)) {
         return false;
     }
+    // Another writer's read-modify-replace must not run between our read and our replace.
+    const FileUpdateLock lock(path);
     std::string content;
     bool exists = false;
     switch (QueryFileWriteState(path)) {
@@ -238,11 +439,14 @@ bool WriteIniString(const std::string& path, const std::string& section, const s
         case FileWriteState::Unusable:
             return false;
     }
-    std::string updated = IniSetValue(content, section, key, value);
-    if (exists && updated == content) {
+    const std::optional<std::string> updated = IniUpdateFileBytes(content, section, key, value);
+    if (!updated) {
+        return false;
+    }
+    if (exists && *updated == content) {
         return true;  // the entry holds that value already
     }
-    return ReplaceFileAtomically(path, updated);
+    return exists ? ReplaceFileContent(path, *updated) : ReplaceFileAtomically(path, *updated);
 }
 
 std::optional<std::string> ReadIniString(const std::string& path, const std::string& section,
@@ -251,5 +455,5 @@ std::optional<std::string> ReadIniString(const std::string& path, const std::str
     if (!content) {
         return std::nullopt;
     }
-    return IniGetValue(*content, section, key);
+    return IniReadFileBytes(*content, section, key);
 }

@@ -13,8 +13,22 @@ std::string IniSetValue(const std::string& content, const std::string& section,
 std::optional<std::string> IniGetValue(const std::string& content, const std::string& section,
                                        const std::string& key);
 
-// Rewrites the file with the entry set (the file is created when missing). Returns false when
-// the file cannot be read or written; the file is then unchanged. The write is atomic.
+// The whole file: the bytes of an INI file after setting the entry, in the file's own
+// encoding (UTF-16 or UTF-8 with a byte order mark, otherwise 8-bit text). nullopt when the
+// file cannot be updated faithfully: an 8-bit file holding NUL (UTF-16 without a mark), cut
+// UTF-16, a value a Unicode file cannot hold as UTF-8, or an entry a reader would not see.
+std::optional<std::string> IniUpdateFileBytes(const std::string& fileBytes,
+                                              const std::string& section, const std::string& key,
+                                              const std::string& value);
+// The value a reader of those bytes sees (UTF-8 for a Unicode file).
+std::optional<std::string> IniReadFileBytes(const std::string& fileBytes,
+                                            const std::string& section, const std::string& key);
+
+// Sets the entry in the file (created when missing, its folder is not). Returns false when
+// the file cannot be read, updated faithfully or written; the file is then unchanged. The
+// read-modify-replace runs under a lock that other writers of the folder's files take too;
+// the file is replaced atomically where its folder allows, else updated in place, and keeps
+// its permissions.
 bool WriteIniString(const std::string& path, const std::string& section, const std::string& key,
                     const std::string& value);
 std::optional<std::string> ReadIniString(const std::string& path, const std::string& section,

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <string_view>
 #include <utility>
 
 namespace reg {
@@ -11,15 +12,22 @@ char FoldCase(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-bool HasLineBreakOrNul(const std::string& text) {
-    return text.find_first_of(std::string("\r\n\0", 3)) != std::string::npos;
+std::string Folded(std::string text) {
+    for (char& c : text) {
+        c = FoldCase(c);
+    }
+    return text;
+}
+
+bool HasLineBreakOrNul(std::string_view text) {
+    return text.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
 }
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t';
 }
 
-std::string Trim(const std::string& text) {
+std::string_view Trim(std::string_view text) {
     std::size_t first = 0;
     std::size_t last = text.size();
     while (first < last && IsBlank(text[first])) {
@@ -42,7 +50,7 @@ int HexDigit(char c) {
     return -1;
 }
 
-bool StartsWithIgnoringCase(const std::string& text, std::size_t pos, const char* prefix) {
+bool StartsWithIgnoringCase(std::string_view text, std::size_t pos, const char* prefix) {
     for (std::size_t i = 0; prefix[i] != '\0'; ++i) {
         if (pos + i >= text.size() || FoldCase(text[pos + i]) != prefix[i]) {
             return false;
@@ -57,7 +65,7 @@ struct LineError {
 };
 
 // Parses the hex digits in `digits` (1 to 8 of them) as a 32-bit number.
-std::uint32_t ParseHexNumber(const std::string& digits, const char* what) {
+std::uint32_t ParseHexNumber(std::string_view digits, const char* what) {
     if (digits.empty() || digits.size() > 8) {
         throw LineError{std::string("bad ") + what};
     }
@@ -74,7 +82,7 @@ std::uint32_t ParseHexNumber(const std::string& digits, const char* what) {
 
 // Reads a quoted text starting at text[pos] == '"'; only \\ and \" are escapes. Leaves
 // `pos` just behind the closing quote.
-std::string ParseQuoted(const std::string& text, std::size_t& pos) {
+std::string ParseQuoted(std::string_view text, std::size_t& pos) {
     std::string result;
     ++pos;
     while (pos < text.size()) {
@@ -94,7 +102,7 @@ std::string ParseQuoted(const std::string& text, std::size_t& pos) {
     throw LineError{"quoted text without its closing quote"};
 }
 
-std::vector<std::uint8_t> ParseHexBytes(const std::string& data) {
+std::vector<std::uint8_t> ParseHexBytes(std::string_view data) {
     std::vector<std::uint8_t> bytes;
     if (Trim(data).empty()) {
         return bytes;
@@ -102,13 +110,13 @@ std::vector<std::uint8_t> ParseHexBytes(const std::string& data) {
     std::size_t start = 0;
     while (true) {
         const std::size_t comma = data.find(',', start);
-        const std::string piece = Trim(
-            data.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
+        const std::string_view piece = Trim(data.substr(
+            start, comma == std::string_view::npos ? std::string_view::npos : comma - start));
         if (piece.empty() || piece.size() > 2) {
-            throw LineError{"bad byte \"" + piece + "\" in hex data"};
+            throw LineError{"bad byte \"" + std::string(piece) + "\" in hex data"};
         }
         bytes.push_back(static_cast<std::uint8_t>(ParseHexNumber(piece, "byte in hex data")));
-        if (comma == std::string::npos) {
+        if (comma == std::string_view::npos) {
             return bytes;
         }
         start = comma + 1;
@@ -133,18 +141,19 @@ RegValue ValueFromHex(std::uint32_t type, std::vector<std::uint8_t> bytes) {
 
 class Parser {
 public:
-    explicit Parser(const std::string& text) {
+    explicit Parser(const std::string& text)
+        : lastLineUnended_(text.empty() || text.back() != '\n') {
         std::size_t start = 0;
         while (start <= text.size()) {
             std::size_t end = text.find('\n', start);
             if (end == std::string::npos) {
                 end = text.size();
             }
-            std::string line = text.substr(start, end - start);
+            std::string_view line = std::string_view(text).substr(start, end - start);
             if (!line.empty() && line.back() == '\r') {
-                line.pop_back();
+                line.remove_suffix(1);
             }
-            lines_.push_back(std::move(line));
+            lines_.push_back(line);
             start = end + 1;
         }
     }
@@ -162,31 +171,47 @@ public:
             throw LineError{"the first line is not REGEDIT4"};
         }
         RegKey* key = nullptr;
+        // Comment lines wait for what follows them: a value, or else they close their key
+        // (or, before any key, the header).
+        std::vector<std::string> comments;
+        const auto placeComments = [&] {
+            std::vector<std::string>& home =
+                key != nullptr ? key->trailingComments : hive.headerComments;
+            home.insert(home.end(), comments.begin(), comments.end());
+            comments.clear();
+        };
         while (next_ < lines_.size()) {
             lineNumber_ = next_ + 1;
-            const std::string line = Trim(lines_[next_++]);
-            if (line.empty() || line[0] == ';') {
+            const std::string_view line = Trim(lines_[next_++]);
+            if (line.empty()) {
                 continue;
             }
-            if (line[0] == '[') {
+            if (line[0] == ';') {
+                comments.emplace_back(line);
+            } else if (line[0] == '[') {
+                placeComments();
                 key = &StartKey(hive, line);
             } else if (key == nullptr) {
                 throw LineError{"a value before the first key"};
             } else {
-                key->SetValue(ParseValue(line));
+                RegValue value = ParseValue(line);
+                value.comments = std::move(comments);
+                comments.clear();
+                key->SetValue(std::move(value));
             }
         }
+        placeComments();
         return hive;
     }
 
     std::size_t LineNumber() const { return lineNumber_; }
 
 private:
-    static RegKey& StartKey(Hive& hive, const std::string& line) {
+    static RegKey& StartKey(Hive& hive, std::string_view line) {
         if (line.back() != ']') {
             throw LineError{"a key line without its closing bracket"};
         }
-        const std::string path = line.substr(1, line.size() - 2);
+        const std::string path(line.substr(1, line.size() - 2));
         if (!path.empty() && path[0] == '-') {
             throw LineError{"a key deletion, which a stored hive cannot hold"};
         }
@@ -196,7 +221,7 @@ private:
         return hive.EnsureKey(path);
     }
 
-    RegValue ParseValue(const std::string& line) {
+    RegValue ParseValue(std::string_view line) {
         std::size_t pos = 0;
         std::string name;
         if (line[0] == '@') {
@@ -212,13 +237,13 @@ private:
         if (pos >= line.size() || line[pos] != '=') {
             throw LineError{"a value name without \"=\""};
         }
-        const std::string data = Trim(line.substr(pos + 1));
+        const std::string_view data = Trim(line.substr(pos + 1));
         RegValue value = ParseData(data);
         value.name = std::move(name);
         return value;
     }
 
-    RegValue ParseData(const std::string& data) {
+    RegValue ParseData(std::string_view data) {
         if (!data.empty() && data[0] == '"') {
             std::size_t pos = 0;
             RegValue value = RegValue::String("", ParseQuoted(data, pos));
@@ -230,11 +255,19 @@ private:
         if (StartsWithIgnoringCase(data, 0, "dword:")) {
             RegValue value;
             value.kind = ValueKind::Dword;
-            value.dword = ParseHexNumber(Trim(data.substr(6)), "dword number");
+            const std::string_view digits = Trim(data.substr(6));
+            value.dword = ParseHexNumber(digits, "dword number");
+            if (digits.size() < 8 && OnUnendedLastLine()) {
+                throw LineError{"a dword cut off at the end of the file"};
+            }
             return value;
         }
         if (StartsWithIgnoringCase(data, 0, "hex")) {
-            return ParseHex(data);
+            RegValue value = ParseHex(data);
+            if (OnUnendedLastLine()) {
+                throw LineError{"hex data cut off at the end of the file"};
+            }
+            return value;
         }
         if (data == "-") {
             throw LineError{"a value deletion, which a stored hive cannot hold"};
@@ -244,12 +277,12 @@ private:
 
     // hex:01,02 or hex(N):01,02, possibly continued over the following lines by a trailing
     // backslash.
-    RegValue ParseHex(const std::string& data) {
+    RegValue ParseHex(std::string_view data) {
         std::size_t pos = 3;
         std::uint32_t type = kTypeBinary;
         if (pos < data.size() && data[pos] == '(') {
             const std::size_t close = data.find(')', pos);
-            if (close == std::string::npos) {
+            if (close == std::string_view::npos) {
                 throw LineError{"hex( without its closing bracket"};
             }
             type = ParseHexNumber(data.substr(pos + 1, close - pos - 1), "type in hex(..)");
@@ -258,7 +291,7 @@ private:
         if (pos >= data.size() || data[pos] != ':') {
             throw LineError{"hex data without \":\""};
         }
-        std::string bytes = Trim(data.substr(pos + 1));
+        std::string bytes(Trim(data.substr(pos + 1)));
         while (!bytes.empty() && bytes.back() == '\\') {
             bytes.pop_back();
             if (next_ >= lines_.size()) {
@@ -270,9 +303,14 @@ private:
         return ValueFromHex(type, ParseHexBytes(bytes));
     }
 
-    std::vector<std::string> lines_;
+    // True while the line just read is the file's last one and no line end follows it: a
+    // file cut off there may have lost the rest of that line.
+    bool OnUnendedLastLine() const { return lastLineUnended_ && next_ == lines_.size(); }
+
+    std::vector<std::string_view> lines_;  // into the text, which outlives the parser
     std::size_t next_ = 0;
     std::size_t lineNumber_ = 0;
+    bool lastLineUnended_;
 };
 
 std::string Quote(const std::string& text) {
@@ -305,7 +343,15 @@ void AppendHexBytes(std::string& out, std::size_t column, const std::vector<std:
     }
 }
 
+void AppendComments(std::string& out, const std::vector<std::string>& comments) {
+    for (const std::string& comment : comments) {
+        out += comment;
+        out += "\r\n";
+    }
+}
+
 void AppendValue(std::string& out, const RegValue& value) {
+    AppendComments(out, value.comments);
     const std::size_t lineStart = out.size();
     out += value.name.empty() ? std::string("@") : Quote(value.name);
     out += '=';
@@ -385,6 +431,8 @@ void RegKey::SetValue(RegValue value) {
     }
     if (RegValue* existing = FindValue(value.name)) {
         value.name = existing->name;
+        value.comments.insert(value.comments.begin(), existing->comments.begin(),
+                              existing->comments.end());
         *existing = std::move(value);
     } else {
         values.push_back(std::move(value));
@@ -397,18 +445,16 @@ bool RegKey::RemoveValue(const std::string& name) {
     if (it == values.end()) {
         return false;
     }
+    std::vector<std::string>& home =
+        (it + 1 == values.end()) ? trailingComments : (it + 1)->comments;
+    home.insert(home.begin(), it->comments.begin(), it->comments.end());
     values.erase(it);
     return true;
 }
 
 const RegKey* Hive::FindKey(const std::string& path) const {
-    const std::string wanted = NormalizeKeyPath(path);
-    for (const RegKey& key : keys_) {
-        if (SameName(key.path, wanted)) {
-            return &key;
-        }
-    }
-    return nullptr;
+    const auto found = index_.find(Folded(NormalizeKeyPath(path)));
+    return found == index_.end() ? nullptr : &keys_[found->second];
 }
 
 RegKey* Hive::FindKey(const std::string& path) {
@@ -416,18 +462,8 @@ RegKey* Hive::FindKey(const std::string& path) {
 }
 
 bool Hive::KeyExists(const std::string& path) const {
-    const std::string wanted = NormalizeKeyPath(path);
-    if (wanted.empty()) {
-        return false;
-    }
-    const std::string prefix = wanted + '\\';
-    for (const RegKey& key : keys_) {
-        if (SameName(key.path, wanted) || (key.path.size() > prefix.size() &&
-                                           SameName(key.path.substr(0, prefix.size()), prefix))) {
-            return true;
-        }
-    }
-    return false;
+    const std::string wanted = Folded(NormalizeKeyPath(path));
+    return !wanted.empty() && (index_.count(wanted) != 0 || parents_.count(wanted) != 0);
 }
 
 RegKey& Hive::EnsureKey(const std::string& path) {
@@ -435,10 +471,19 @@ RegKey& Hive::EnsureKey(const std::string& path) {
     if (normalized.empty() || HasLineBreakOrNul(normalized)) {
         throw RegistryError("A registry key name cannot be empty or hold a line break.");
     }
-    if (RegKey* key = FindKey(normalized)) {
-        return *key;
+    const std::string folded = Folded(normalized);
+    if (const auto found = index_.find(folded); found != index_.end()) {
+        return keys_[found->second];
     }
-    keys_.push_back(RegKey{normalized, {}});
+    keys_.push_back(RegKey{normalized, {}, {}});
+    index_.emplace(folded, keys_.size() - 1);
+    // Longest ancestor first: once one is known, so are all of its own.
+    for (std::size_t cut = folded.rfind('\\'); cut != std::string::npos && cut > 0;
+         cut = folded.rfind('\\', cut - 1)) {
+        if (!parents_.insert(folded.substr(0, cut)).second) {
+            break;
+        }
+    }
     return keys_.back();
 }
 
@@ -456,12 +501,15 @@ Hive ParseHive(const std::string& text, const std::string& sourceName) {
 }
 
 std::string SerializeHive(const Hive& hive) {
-    std::string out = "REGEDIT4\r\n\r\n";
+    std::string out = "REGEDIT4\r\n";
+    AppendComments(out, hive.headerComments);
+    out += "\r\n";
     for (const RegKey& key : hive.Keys()) {
         out += '[' + key.path + "]\r\n";
         for (const RegValue& value : key.values) {
             AppendValue(out, value);
         }
+        AppendComments(out, key.trailingComments);
         out += "\r\n";
     }
     return out;

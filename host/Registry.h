@@ -8,6 +8,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace reg {
@@ -19,6 +20,16 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// Raised by ValueNames when only the first names of a key could be read: the emulated
+// SERIALCOMM key lists the live devices before the values of a hive that may be damaged.
+// `names` holds the names read before the failure.
+class PartialValueList : public RegistryError {
+public:
+    PartialValueList(const std::string& what, std::vector<std::string> namesRead)
+        : RegistryError(what), names(std::move(namesRead)) {}
+    std::vector<std::string> names;
+};
+
 // True when the key exists (false, not an error, when it or its hive is missing).
 bool KeyExists(Root root, const std::string& key);
 
@@ -26,6 +37,7 @@ bool KeyExists(Root root, const std::string& key);
 void CreateKey(Root root, const std::string& key);
 
 // The names of the key's values in enumeration order; empty when the key is missing.
+// Raises PartialValueList when a failure came after some names were read.
 std::vector<std::string> ValueNames(Root root, const std::string& key);
 
 // The string value (REG_SZ or REG_EXPAND_SZ) "name" of the key; "" names the default value.

@@ -8,6 +8,7 @@ packages=(
     libtelnet-dev
     fonts-liberation2
     xvfb xauth
+    libglib2.0-bin
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,5 +1,7 @@
-// POSIX half of the file helpers: permission bits and write-then-rename replacement.
+// POSIX half of the file helpers: permission bits, write-then-rename replacement, in-place
+// replacement where a folder takes no new file, and the folder lock of update cycles.
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -62,17 +64,18 @@ FileWriteState QueryFileWriteState(const std::string& path) {
     return FileWriteState::Writable;
 }
 
-bool ReplaceFileAtomically(const std::string& path, const std::string& content) {
-    const std::optional<std::string> target = ResolveTarget(path);
-    if (!target || target->empty()) {
-        return false;
-    }
-    const std::string::size_type cut = target->rfind('/');
-    const std::string folder = (cut == std::string::npos) ? "" : target->substr(0, cut + 1);
-    const std::string name = (cut == std::string::npos) ? *target : target->substr(cut + 1);
+namespace {
+
+enum class Replaced { Done, Failed, NoNewFileHere };
+
+// Write-then-rename in the target's folder; NoNewFileHere when the folder refuses the new file.
+Replaced ReplaceByRename(const std::string& target, const std::string& content) {
+    const std::string::size_type cut = target.rfind('/');
+    const std::string folder = (cut == std::string::npos) ? "" : target.substr(0, cut + 1);
+    const std::string name = (cut == std::string::npos) ? target : target.substr(cut + 1);
 
     struct stat existing {};
-    const bool exists = ::stat(target->c_str(), &existing) == 0;
+    const bool exists = ::stat(target.c_str(), &existing) == 0;
 
     // The temporary file sits in the same folder, so that the rename stays on one file system.
     std::string temporary;
@@ -81,12 +84,15 @@ bool ReplaceFileAtomically(const std::string& path, const std::string& content) 
         temporary = folder + "." + name + "." + std::to_string(::getpid()) + "." +
                     std::to_string(attempt) + ".tmp";
         fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && (errno == EACCES || errno == EPERM)) {
+            return Replaced::NoNewFileHere;
+        }
         if (fd < 0 && errno != EEXIST) {
-            return false;
+            return Replaced::Failed;
         }
     }
     if (fd < 0) {
-        return false;
+        return Replaced::Failed;
     }
 
     bool ok = true;
@@ -99,10 +105,10 @@ bool ReplaceFileAtomically(const std::string& path, const std::string& content) 
     }
     ok = ok && WriteAll(fd, content) && ::fsync(fd) == 0;
     ok = (::close(fd) == 0) && ok;
-    ok = ok && ::rename(temporary.c_str(), target->c_str()) == 0;
+    ok = ok && ::rename(temporary.c_str(), target.c_str()) == 0;
     if (!ok) {
         ::unlink(temporary.c_str());
-        return false;
+        return Replaced::Failed;
     }
     // Make the rename itself durable; a failure here no longer puts the content at risk.
     const std::string folderPath = folder.empty() ? "." : folder;
@@ -111,5 +117,114 @@ bool ReplaceFileAtomically(const std::string& path, const std::string& content) 
         static_cast<void>(::fsync(folderFd));
         ::close(folderFd);
     }
+    return Replaced::Done;
+}
+
+bool WriteAllAt(int fd, const std::string& content) {
+    std::size_t done = 0;
+    while (done < content.size()) {
+        const ssize_t wrote =
+            ::pwrite(fd, content.data() + done, content.size() - done, static_cast<off_t>(done));
+        if (wrote < 0 && errno == EINTR) {
+            continue;
+        }
+        if (wrote <= 0) {
+            return false;
+        }
+        done += static_cast<std::size_t>(wrote);
+    }
     return true;
+}
+
+bool ReadAll(int fd, std::string& content) {
+    char buffer[8192];
+    for (;;) {
+        const ssize_t got = ::pread(fd, buffer, sizeof buffer, static_cast<off_t>(content.size()));
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0) {
+            return false;
+        }
+        if (got == 0) {
+            return true;
+        }
+        content.append(buffer, static_cast<std::size_t>(got));
+    }
+}
+
+// Overwrites the file itself. The room for a longer content is reserved before anything is
+// overwritten (a full disk fails here, with the file as it was), and the old content is put
+// back when a write fails after all.
+bool ReplaceInPlace(const std::string& target, const std::string& content) {
+    const int fd = ::open(target.c_str(), O_RDWR | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    std::string old;
+    bool ok = ReadAll(fd, old);
+    if (ok && content.size() > old.size()) {
+        ok = ::posix_fallocate(fd, static_cast<off_t>(old.size()),
+                               static_cast<off_t>(content.size() - old.size())) == 0;
+        if (!ok) {
+            static_cast<void>(::ftruncate(fd, static_cast<off_t>(old.size())));
+        }
+    }
+    if (ok && !(WriteAllAt(fd, content) &&
+                ::ftruncate(fd, static_cast<off_t>(content.size())) == 0 && ::fsync(fd) == 0)) {
+        static_cast<void>(WriteAllAt(fd, old));
+        static_cast<void>(::ftruncate(fd, static_cast<off_t>(old.size())));
+        static_cast<void>(::fsync(fd));
+        ok = false;
+    }
+    return (::close(fd) == 0) && ok;
+}
+
+}  // namespace
+
+bool ReplaceFileAtomically(const std::string& path, const std::string& content) {
+    const std::optional<std::string> target = ResolveTarget(path);
+    return target && !target->empty() && ReplaceByRename(*target, content) == Replaced::Done;
+}
+
+bool ReplaceFileContent(const std::string& path, const std::string& content) {
+    const std::optional<std::string> target = ResolveTarget(path);
+    if (!target || target->empty()) {
+        return false;
+    }
+    switch (ReplaceByRename(*target, content)) {
+        case Replaced::Done:
+            return true;
+        case Replaced::Failed:
+            return false;
+        case Replaced::NoNewFileHere:
+            break;
+    }
+    return ::access(target->c_str(), W_OK) == 0 && ReplaceInPlace(*target, content);
+}
+
+FileUpdateLock::FileUpdateLock(const std::string& path) {
+    const std::optional<std::string> target = ResolveTarget(path);
+    const std::string file = target.value_or(path);
+    const std::string::size_type cut = file.rfind('/');
+    const std::string folder = cut == std::string::npos ? "." : file.substr(0, cut + 1);
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        return;
+    }
+    int result = ::flock(fd, LOCK_EX);
+    while (result != 0 && errno == EINTR) {
+        result = ::flock(fd, LOCK_EX);
+    }
+    if (result != 0) {
+        ::close(fd);
+        return;
+    }
+    handle_ = fd;
+}
+
+FileUpdateLock::~FileUpdateLock() {
+    if (handle_ != kNone) {
+        ::close(static_cast<int>(handle_));  // closing drops the lock
+    }
 }

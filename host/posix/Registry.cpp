@@ -11,6 +11,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -95,21 +96,27 @@ private:
     int fd_;
 };
 
+bool IsFolder(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
 // Applies `change` (a function of Hive& that returns whether it changed anything) to the hive
-// and stores the result. A first, unlocked pass finds out whether there is anything to write,
-// so that a call that changes nothing neither creates the folder nor rewrites the file.
+// and stores the result. A call that changes nothing neither creates the folder nor rewrites
+// the file: without a folder there is no hive yet, and a first pass on the empty hive finds
+// out whether there is anything to write before the folder is made.
 template <typename Change>
 void ChangeHive(Root root, Change change) {
-    {
-        Hive probe = LoadHive(root);
+    const std::string folder = FolderOrThrow();
+    if (!IsFolder(folder)) {
+        Hive probe;
         if (!change(probe)) {
             return;
         }
-    }
-    const std::string folder = FolderOrThrow();
-    std::string error;
-    if (!fileaccess::MakeDirectories(folder, error)) {
-        throw RegistryError("Unable to write to the registry: " + error);
+        std::string error;
+        if (!fileaccess::MakeDirectories(folder, error)) {
+            throw RegistryError("Unable to write to the registry: " + error);
+        }
     }
     FolderLock lock(folder);
     Hive hive = LoadHive(root);
@@ -172,7 +179,16 @@ std::vector<std::string> ValueNames(Root root, const std::string& key) {
             names.push_back(device.valueName);
         }
     }
-    const Hive hive = LoadHive(root);
+    Hive hive;
+    try {
+        hive = LoadHive(root);
+    } catch (const RegistryError& error) {
+        // A damaged hive must not hide the live devices listed before its values.
+        if (names.empty()) {
+            throw;
+        }
+        throw PartialValueList(error.what(), std::move(names));
+    }
     if (const RegKey* stored = hive.FindKey(FullPath(root, key))) {
         for (const RegValue& value : stored->values) {
             if (!IsLiveName(live, value.name)) {

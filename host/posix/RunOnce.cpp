@@ -1,6 +1,7 @@
 // RunOnce on POSIX: the registry value keeps the command line where the rest of the program
-// looks for it, and an XDG autostart entry runs it at the next login. The program removes
-// both when it resumes (ClearRunOnceEntry), as Windows deletes a RunOnce value.
+// looks for it, and an XDG autostart entry runs it at the next login. The entry removes itself
+// before it starts the program, as Windows deletes a RunOnce value before running it; the
+// program removes the value (and the entry, if still there) when it resumes.
 
 #include "host/RunOnce.h"
 
@@ -78,9 +79,15 @@ std::string CurrentDirectory() {
     return buffer.data();
 }
 
-std::string DesktopEntry(const std::string& programPath, const std::string& argument,
-                         const std::string& workingDirectory) {
-    std::string exec = ExecArgument(programPath);
+// The entry runs once, as a RunOnce value does: a shell removes the entry ($0) before it
+// becomes the program, so a program that cannot start (the CD is not in the drive) is not
+// tried again at every login.
+constexpr const char* kRemoveThenRun = "rm -f -- \"$0\"; exec \"$@\"";
+
+std::string DesktopEntry(const std::string& entryPath, const std::string& programPath,
+                         const std::string& argument, const std::string& workingDirectory) {
+    std::string exec = "/bin/sh -c " + ExecArgument(kRemoveThenRun) + " " +
+                       ExecArgument(entryPath) + " " + ExecArgument(programPath);
     if (!argument.empty()) {
         exec += " " + ExecArgument(argument);
     }
@@ -135,7 +142,8 @@ bool RegisterRunOnceEntry(const std::string& programPath, const std::string& arg
     std::string error;
     const std::string folder = entryPath.substr(0, entryPath.rfind('/'));
     if (fileaccess::MakeDirectories(folder, error) &&
-        ReplaceFileAtomically(entryPath, DesktopEntry(programPath, argument, workingDirectory))) {
+        ReplaceFileAtomically(entryPath,
+                              DesktopEntry(entryPath, programPath, argument, workingDirectory))) {
         return true;
     }
     RestoreRunOnceValue(previous);

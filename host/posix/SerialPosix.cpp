@@ -9,7 +9,8 @@
 
 #include <cerrno>
 #include <chrono>
-#include <cstring>
+
+#include "host/posix/UucpLock.h"
 
 namespace {
 
@@ -64,24 +65,27 @@ bool SerialPosix::Open(const char* portName) {
         return true;
     }
     if (portName != nullptr) {
-        // Same 40-byte buffer as the Win32 class; without the "\\.\" prefix, 39 characters.
-        const std::size_t n = ::strnlen(portName, sizeof devicePath_ - 1);
-        std::memcpy(devicePath_, portName, n);
-        devicePath_[n] = '\0';
+        devicePath_ = portName;
     }
-    if (devicePath_[0] == '\0') {
+    if (devicePath_.empty()) {
+        return false;
+    }
+    // A terminal program or modem daemon that holds the port by a UUCP lock would see our
+    // bytes on its line: refuse before the device is even opened.
+    if (uucp::HeldByAnotherProcess(devicePath_)) {
         return false;
     }
     int fd = -1;
     do {
-        fd = ::open(devicePath_, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        fd = ::open(devicePath_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) {
         return false;
     }
     // Only a terminal device is a serial port; the lock catches other programs (and root,
     // which TIOCEXCL lets through); TIOCEXCL refuses opens by programs that do not lock.
-    if (::isatty(fd) == 0 || ::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::ioctl(fd, TIOCEXCL) != 0) {
+    if (::isatty(fd) == 0 || ::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::tcgetattr(fd, &found_) != 0 ||
+        ::ioctl(fd, TIOCEXCL) != 0) {
         ::close(fd);
         return false;
     }
@@ -143,6 +147,7 @@ void SerialPosix::Release() {
         // Output that Flush could not get out (a port held by XOFF) is dropped, so that
         // close() does not wait for it.
         ::tcflush(fd_, TCOFLUSH);
+        ::tcsetattr(fd_, TCSANOW, &found_);
         ::ioctl(fd_, TIOCNXCL);
         ::flock(fd_, LOCK_UN);
         ::close(fd_);

@@ -15,6 +15,16 @@
 //
 // Unlike the Win32 class, a failing Configure step releases the device at once (the object
 // then reports "not open", so Close would never release it otherwise).
+//
+// A port is left as it was found: the line settings read when it was opened are put back on
+// every way out (Close, destruction, a failed Configure), so a port that another program uses
+// without any lock is not left at 19200 baud raw. A port whose UUCP lock file names a live
+// process (see UucpLock.h) is refused before it is opened, so nothing reaches its line.
+// The device path is kept whole: stable names under /dev/serial/by-id are long.
+
+#include <termios.h>
+
+#include <string>
 
 #include "host/SerialDriver.h"
 
@@ -36,8 +46,8 @@ public:
     void WriteByte(char byte) override;
     void SetFlowControl(int mode) override;
 
-    // The path of the last Open with a name (at most 39 characters).
-    const char* DevicePath() const { return devicePath_; }
+    // The path of the last Open with a name.
+    const char* DevicePath() const { return devicePath_.c_str(); }
     int FlowMode() const { return flowMode_; }
 
     // How long WriteByte waits for room when the output is held (XOFF) or full, and how long
@@ -46,15 +56,17 @@ public:
     static constexpr int kFlushWaitMs = 500;
 
 private:
-    // Closes the descriptor and drops the lock; the open flag becomes 0.
+    // Puts the line settings back, closes the descriptor and drops the lock; the open flag
+    // becomes 0.
     void Release();
 
     int open_ = 0;
     int inputQueueSize_ = 0;
     int outputQueueSize_ = 0;
     int flowMode_ = serial::kFlowXonXoff;
-    char devicePath_[40] = {};
+    std::string devicePath_;
     int fd_ = -1;
+    termios found_{};  // the line settings when the port was opened
     // Set when a write gave up waiting for room; cleared by the next byte that goes out.
     bool writeStalled_ = false;
 };

@@ -49,8 +49,12 @@ std::string SystemMessage(LONG code) {
     return text;
 }
 
+std::string FailureText(const char* action, const std::string& fullPath, LONG code) {
+    return std::string(action) + " " + fullPath + ": " + SystemMessage(code) + ".";
+}
+
 [[noreturn]] void Fail(const char* action, const std::string& fullPath, LONG code) {
-    throw RegistryError(std::string(action) + " " + fullPath + ": " + SystemMessage(code) + ".");
+    throw RegistryError(FailureText(action, fullPath, code));
 }
 
 std::string DisplayName(const std::string& valueName) {
@@ -147,7 +151,12 @@ std::vector<std::string> ValueNames(Root root, const std::string& key) {
             continue;
         }
         if (result != ERROR_SUCCESS) {
-            Fail("Unable to read the registry key", RootedKeyPath(root, path), result);
+            const std::string text =
+                FailureText("Unable to read the registry key", RootedKeyPath(root, path), result);
+            if (names.empty()) {
+                throw RegistryError(text);
+            }
+            throw PartialValueList(text, std::move(names));
         }
         names.emplace_back(name.data(), length);
         ++index;

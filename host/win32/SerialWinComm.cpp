@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -48,6 +49,12 @@ void ApplyFlow(DCB& dcb, int mode, int outputQueueSize) {
 
 }  // namespace
 
+struct SerialWinComm::FoundLine {
+    DCB dcb;
+    COMMTIMEOUTS timeouts;
+    bool valid = false;
+};
+
 SerialWinComm::SerialWinComm(const char* portName, int inputQueueSize, int outputQueueSize)
     : open_(0),
       inputQueueSize_(inputQueueSize),
@@ -67,23 +74,23 @@ bool SerialWinComm::Open(const char* portName) {
         return true;
     }
     if (portName != nullptr) {
-        // "\\.\" (4 characters), at most 35 of the name, the NUL: 40 bytes.
-        std::memcpy(devicePath_, "\\\\.\\", 4);
-        std::size_t n = 0;
-        while (n < sizeof devicePath_ - 5 && portName[n] != '\0') {
-            ++n;
-        }
-        std::memcpy(devicePath_ + 4, portName, n);
-        devicePath_[4 + n] = '\0';
+        devicePath_ = std::string("\\\\.\\") + portName;
     }
-    if (devicePath_[0] == '\0') {
+    // CreateFileA takes at most MAX_PATH - 1 characters; a longer name is refused whole,
+    // never cut to another device's name.
+    if (devicePath_.empty() || devicePath_.size() >= MAX_PATH) {
         return false;
     }
-    HANDLE handle = ::CreateFileA(devicePath_, GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+    HANDLE handle = ::CreateFileA(devicePath_.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         return false;
     }
+    found_ = std::make_unique<FoundLine>();
+    std::memset(&found_->dcb, 0, sizeof found_->dcb);
+    found_->dcb.DCBlength = sizeof found_->dcb;
+    found_->valid =
+        ::GetCommState(handle, &found_->dcb) && ::GetCommTimeouts(handle, &found_->timeouts);
     handle_ = handle;
     open_ = 1;
     return true;
@@ -146,6 +153,11 @@ void SerialWinComm::Close() {
 
 void SerialWinComm::Release() {
     if (handle_ != INVALID_HANDLE_VALUE) {
+        if (found_ && found_->valid) {
+            ::SetCommState(handle_, &found_->dcb);
+            ::SetCommTimeouts(handle_, &found_->timeouts);
+        }
+        found_.reset();
         ::CloseHandle(handle_);
         handle_ = INVALID_HANDLE_VALUE;
     }

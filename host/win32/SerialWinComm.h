@@ -5,7 +5,12 @@
 // name; reads return at once (ReadIntervalTimeout MAXDWORD, no totals). DTR is raised while
 // the port is open. Flow mode 1 is XON/XOFF, flow mode 0 the DTR/DSR handshake.
 // A failing Configure step closes the handle at once, so a port that reports "not open"
-// never keeps the device from other programs.
+// never keeps the device from other programs. Every way out (Close, destruction, a failed
+// Configure) puts back the line settings and time-outs the port had when it was opened.
+// The port name is never shortened: a name too long for CreateFileA is refused by Open.
+
+#include <memory>
+#include <string>
 
 #include "host/SerialDriver.h"
 
@@ -28,17 +33,20 @@ public:
     void WriteByte(char byte) override;
     void SetFlowControl(int mode) override;
 
-    // "\\.\" and at most the first 35 characters of the last name given to Open.
-    const char* DevicePath() const { return devicePath_; }
+    // "\\.\" and the last name given to Open.
+    const char* DevicePath() const { return devicePath_.c_str(); }
 
 private:
-    // Closes the handle without touching the line; the open flag becomes 0.
+    // Puts back the line settings found at Open and closes the handle; the open flag
+    // becomes 0.
     void Release();
+    struct FoundLine;
 
     int open_ = 0;
     int inputQueueSize_ = 0;
     int outputQueueSize_ = 0;
     int flowMode_ = serial::kFlowXonXoff;
-    char devicePath_[40] = {};
-    void* handle_;  // HANDLE; INVALID_HANDLE_VALUE while closed
+    std::string devicePath_;
+    void* handle_;                      // HANDLE; INVALID_HANDLE_VALUE while closed
+    std::unique_ptr<FoundLine> found_;  // the line as Open found it
 };

@@ -32,9 +32,10 @@ TAboutBox::TAboutBox(QWidget* owner) : QDialog(owner) {
     programIcon_ = MakeImage(panel, "ProgramIcon", art::ProgramIcon(), QRect(16, 16, 33, 41));
     programIcon_->setScaledContents(true);
 
-    auto* company =
-        new QLabel(FromAnsi(BrandingStore::Instance().GetString("CompanyNameLong")), panel);
+    auto* company = new QLabel(panel);
     company->setObjectName(QStringLiteral("CompanyLabel"));
+    company->setTextFormat(Qt::PlainText);
+    company->setText(FromAnsi(BrandingStore::Instance().GetString("CompanyNameLong")));
     company->setFont(ArialFont(19, true));
     company->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     company->setGeometry(64, 16, 209, 22);

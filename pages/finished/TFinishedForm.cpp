@@ -46,7 +46,7 @@ TFinishedForm::TFinishedForm(QWidget* owner) : TChildForm(owner) {
 }
 
 void TFinishedForm::EmailAddressClick() {
-    if (!Dialogs().ShellOpen(QUrl(QStringLiteral("mailto:") + emailAddress_->text()))) {
+    if (!ShellOpenChecked(QUrl(QStringLiteral("mailto:") + emailAddress_->text()))) {
         ShowErrorMessageBang(tr("Unable to launch the email client."));
     }
 }

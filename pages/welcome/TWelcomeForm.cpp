@@ -68,7 +68,7 @@ void TWelcomeForm::ApplyBrandingBitmaps() {
 void TWelcomeForm::ViewManualButtonClick() {
     const QString manual =
         FromAnsi(ProgramDirectory()) + QStringLiteral("Vormatic Installer Manual.pdf");
-    if (!Dialogs().ShellOpen(QUrl::fromLocalFile(manual))) {
+    if (!ShellOpenChecked(QUrl::fromLocalFile(manual))) {
         ShowErrorMessageBang(
             tr("Can't open the PDF manual.  You may need to install Adobe Acrobat (or other PDF "
                "viewer) to view the manual."));

@@ -39,6 +39,8 @@ void ShowFinishedPage(Wizard& w) {
 void SaveBitmap(const QString& path, QSize size, QColor colour) {
     QImage image(size, QImage::Format_RGB32);
     image.fill(colour);
+    // The bottom-left pixel names the transparent colour: keep it apart from the picture.
+    image.setPixelColor(0, size.height() - 1, Qt::white);
     QVERIFY(image.save(path, "BMP"));
 }
 

@@ -31,7 +31,10 @@ private slots:
     }
 
     void findsThePrinterAndRegistersItsPort() {
-        PrinterSim sim({QStringLiteral("--register"), QStringLiteral("--identity"),
+        // --check-line makes the simulator warn when the host's line settings differ from
+        // 19200 8N1 with XON/XOFF; the log is checked for that warning below.
+        PrinterSim sim({QStringLiteral("--register"), QStringLiteral("--check-line"),
+                        QStringLiteral("--identity"),
                         QStringLiteral("RX200 Vormatic Tag Printer v2.14")});
         QVERIFY(sim.started());
         Wizard w;

@@ -52,6 +52,8 @@ QImage Rgb(const QPixmap& pixmap) {
 void SaveBitmap(const QString& path, QSize size, QColor colour) {
     QImage image(size, QImage::Format_RGB32);
     image.fill(colour);
+    // The bottom-left pixel names the transparent colour: keep it apart from the picture.
+    image.setPixelColor(0, size.height() - 1, Qt::white);
     QVERIFY(image.save(path, "BMP"));
 }
 }  // namespace
@@ -189,6 +191,7 @@ private slots:
 
     void licenceComesFromTheCurrentDirectoryAndTheManualFromTheProgram() {
         // Started from elsewhere: the licence is not found, the manual path does not change.
+        sandbox_->writeCdFile(QStringLiteral("Vormatic Installer Manual.pdf"), "%PDF-1.4\n");
         QDir::setCurrent(sandbox_->root());
         Wizard w;
         w.next();
@@ -205,6 +208,14 @@ private slots:
     void manualOpensThroughTheShell() {
         Wizard w;
         auto* manual = OnWelcome<QPushButton>("ViewManualButton");
+        // Not on the CD: the error comes at once, without asking the desktop (whose launcher
+        // would report success and then show nothing).
+        QTest::mouseClick(manual, Qt::LeftButton);
+        QCOMPARE(dialogs_->opened, QList<QUrl>{});
+        QCOMPARE(dialogs_->texts(), QStringList{kManualError});
+        dialogs_->clear();
+
+        sandbox_->writeCdFile(QStringLiteral("Vormatic Installer Manual.pdf"), "%PDF-1.4\n");
         QTest::mouseClick(manual, Qt::LeftButton);
         const QUrl pdf = QUrl::fromLocalFile(sandbox_->cdDir() +
                                              QStringLiteral("/Vormatic Installer Manual.pdf"));

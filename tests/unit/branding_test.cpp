@@ -218,6 +218,22 @@ TEST_F(BrandingFile, BinaryBytesIncludingNulAreOrdinaryCharacters) {
     EXPECT_TRUE(store->IsPrivateLabel());
 }
 
+TEST_F(BrandingFile, AUtf8ByteOrderMarkAtTheStartIsSkipped) {
+    // Only at the very start: a mark further on is part of its line, as any other bytes.
+    const auto store = StoreWith(
+        "\xEF\xBB\xBF"
+        "CompanyNameShort=Acme\r\n"
+        "\xEF\xBB\xBF"
+        "CompanyNameLong=X\r\n");
+    EXPECT_EQ(store->GetString("CompanyNameShort"), "Acme");
+    EXPECT_EQ(store->GetString("\xEF\xBB\xBF"
+                               "CompanyNameLong"),
+              "X");
+    ExpectDefaultsExcept(*store, {"CompanyNameShort"});
+    // An empty file saved with a mark (as Notepad saves it) holds no line.
+    EXPECT_FALSE(StoreWith("\xEF\xBB\xBF")->IsPrivateLabel());
+}
+
 TEST_F(BrandingFile, MegabyteLinesAreReadInLinearTime) {
     const std::string blanks(1 << 20, ' ');
     const std::string longValue(1 << 20, 'v');

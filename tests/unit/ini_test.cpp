@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "host/IniFile.h"
@@ -53,6 +55,24 @@ TEST(IniSetValue, ReplacesAnEmptyValueWithoutKeepingTrailingBlanks) {
               "[Send]\nPortName=COM5\n");
     EXPECT_EQ(IniSetValue("[Send]\nPortName=COM5\n", "Send", "PortName", ""),
               "[Send]\nPortName=\n");
+}
+
+TEST(IniSetValue, WritingTheSameValueAgainChangesNothing) {
+    const struct {
+        const char* before;
+        const char* value;
+        const char* after;
+    } cases[] = {
+        {"[Send]\nPortName = COM1 \n", "", "[Send]\nPortName =\n"},  // found by the fuzzer
+        {"[Send]\nPortName = COM1\n", " COM3", "[Send]\nPortName = COM3\n"},
+        {"[Send]\nPortName = COM1\n", "COM3\t", "[Send]\nPortName = COM3\t\n"},
+        {"[Send]\nPortName\n", "COM3", "[Send]\nPortName\nPortName=COM3\n"},
+    };
+    for (const auto& c : cases) {
+        const std::string once = IniSetValue(c.before, "Send", "PortName", c.value);
+        EXPECT_EQ(once, c.after) << c.before;
+        EXPECT_EQ(IniSetValue(once, "Send", "PortName", c.value), once) << c.before;
+    }
 }
 
 TEST(IniSetValue, TakesTheFirstSectionAndTheFirstKeyOfThatName) {
@@ -318,4 +338,136 @@ TEST(WriteIniString, ReplacesTheFileAsAWhole) {
     ASSERT_EQ(::stat(path.c_str(), &after), 0);
     EXPECT_NE(before.st_ino, after.st_ino);
     EXPECT_EQ(ReadBytes(path), "[Send]\nPortName=COM2\n");
+}
+
+// --- Files as other programs leave them -----------------------------------------------------
+
+namespace {
+
+// `text` (ASCII) as UTF-16 with its byte order mark.
+std::string Utf16(const std::string& text, bool bigEndian) {
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (char c : text) {
+        bytes += bigEndian ? std::string{'\0', c} : std::string{c, '\0'};
+    }
+    return bytes;
+}
+
+}  // namespace
+
+TEST(WriteIniString, UpdatesAFileInItsOwnEncodingOrRefusesIt) {
+    const std::string before = "[Send]\r\nPortName=COM1\r\n\r\n[Printer]\r\nModel=MZ4-A\r\n";
+    const std::string after = "[Send]\r\nPortName=COM3\r\n\r\n[Printer]\r\nModel=MZ4-A\r\n";
+    const std::string cr = "[Send]\rPortName=COM1\r[Printer]\rModel=MZ4-A\r";
+    const struct {
+        const char* what;
+        std::string before;
+        std::optional<std::string> after;  // nullopt: refused, the file stays as it was
+    } cases[] = {
+        {"UTF-16 little-endian", Utf16(before, false), Utf16(after, false)},
+        {"UTF-16 big-endian", Utf16(before, true), Utf16(after, true)},
+        {"UTF-8 with a byte order mark", "\xEF\xBB\xBF" + before, "\xEF\xBB\xBF" + after},
+        {"CR line ends", cr, "[Send]\rPortName=COM3\r[Printer]\rModel=MZ4-A\r"},
+        {"UTF-16 without a byte order mark", Utf16(before, false).substr(2), std::nullopt},
+        {"UTF-16 cut in a character", Utf16(before, false) + "x", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        TempDir dir;
+        const std::string path = dir / "config.ini";
+        WriteBytes(path, c.before);
+        EXPECT_EQ(WriteIniString(path, "Send", "PortName", "COM3"), c.after.has_value()) << c.what;
+        EXPECT_EQ(ReadBytes(path), c.after.value_or(c.before)) << c.what;
+        if (c.after) {
+            EXPECT_EQ(ReadIniString(path, "Send", "PortName"), "COM3") << c.what;
+            EXPECT_EQ(ReadIniString(path, "Printer", "Model"), "MZ4-A") << c.what;
+        }
+    }
+    // A value that a UTF-8 file cannot hold as it is (8-bit text of another code page).
+    TempDir dir;
+    WriteBytes(dir / "config.ini", "\xEF\xBB\xBF" + before);
+    EXPECT_FALSE(WriteIniString(dir / "config.ini", "Printer", "Model", "MZ\xC4-1"));
+    EXPECT_TRUE(WriteIniString(dir / "config.ini", "Printer", "Model", "MZ\xC3\x84-1"));
+    EXPECT_EQ(ReadIniString(dir / "config.ini", "Printer", "Model"), "MZ\xC3\x84-1");
+}
+
+TEST(WriteIniString, AValueWithLeadingBlanksIsWrittenTheSameEachTime) {
+    TempDir dir;
+    const std::string path = dir / "config.ini";
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_TRUE(WriteIniString(path, "Send", "PortName", " COM3"));
+        EXPECT_EQ(ReadBytes(path), "[Send]\r\nPortName= COM3\r\n") << "write " << i + 1;
+        EXPECT_EQ(ReadIniString(path, "Send", "PortName"), "COM3");
+    }
+    // Spacing the file has around "=" stays for a value without blanks of its own.
+    WriteBytes(path, "[Send]\r\nPortName = COM1\r\n");
+    ASSERT_TRUE(WriteIniString(path, "Send", "PortName", "COM2"));
+    EXPECT_EQ(ReadBytes(path), "[Send]\r\nPortName = COM2\r\n");
+}
+
+TEST(WriteIniString, ConcurrentWritersLoseNoEntry) {
+    TempDir dir;
+    const std::string path = dir / "config.ini";
+    WriteBytes(path, "[Send]\r\nPortName=COM1\r\n");
+    pid_t writers[2] = {};
+    for (int w = 0; w < 2; ++w) {
+        writers[w] = ::fork();
+        ASSERT_GE(writers[w], 0);
+        if (writers[w] == 0) {
+            bool ok = true;
+            for (int i = 0; i < 300; ++i) {
+                ok = WriteIniString(path, "Keys",
+                                    std::string(1, static_cast<char>('A' + w)) + std::to_string(i),
+                                    std::to_string(i)) &&
+                     ok;
+            }
+            ::_exit(ok ? 0 : 1);
+        }
+    }
+    for (const pid_t writer : writers) {
+        int status = 0;
+        ASSERT_EQ(::waitpid(writer, &status, 0), writer);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "a write failed";
+    }
+    int kept = 0;
+    for (int w = 0; w < 2; ++w) {
+        for (int i = 0; i < 300; ++i) {
+            const std::string key = std::string(1, static_cast<char>('A' + w)) + std::to_string(i);
+            kept += ReadIniString(path, "Keys", key) == std::to_string(i) ? 1 : 0;
+        }
+    }
+    EXPECT_EQ(kept, 600);
+    EXPECT_EQ(ReadIniString(path, "Send", "PortName"), "COM1");
+    EXPECT_EQ(EntriesIn(dir.path()), 1u);
+}
+
+TEST(WriteIniString, AFolderThatCannotTakeANewFileIsUpdatedInPlace) {
+    // A writable config.ini in a folder the user may not write: the file is updated in place,
+    // keeping its permissions. The check runs as a user without rights to the folder (the
+    // superuser writes any folder, so then a child process gives its rights away first).
+    TempDir dir;
+    const std::string folder = dir / "VormaticCL";
+    const std::string path = folder + "/config.ini";
+    std::filesystem::create_directory(folder);
+    WriteBytes(path, "; Producer\r\n[Send]\r\nPortName=COM1\r\n");
+    ASSERT_EQ(::chmod(path.c_str(), 0666), 0);
+    ASSERT_EQ(::chmod(folder.c_str(), 0555), 0);
+    ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) {
+            ::_exit(2);
+        }
+        const bool ok = WriteIniString(path, "Send", "PortName", "COM3") &&
+                        WriteIniString(path, "Printer", "Model", "MZ4-A");
+        ::_exit(ok ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_EQ(ReadBytes(path),
+              "; Producer\r\n[Send]\r\nPortName=COM3\r\n\r\n[Printer]\r\nModel=MZ4-A\r\n");
+    EXPECT_EQ(ModeOf(path), 0666u);
+    EXPECT_EQ(EntriesIn(folder), 1u);
+    ::chmod(folder.c_str(), 0755);
 }

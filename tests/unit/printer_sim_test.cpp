@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -78,9 +79,10 @@ public:
     const std::string& Path() const { return path_; }
     pid_t Pid() const { return pid_; }
 
-    // SIGTERM and wait; the exit code, or -1 when it did not exit normally.
-    int Stop() {
-        ::kill(pid_, SIGTERM);
+    // `signal` (SIGTERM unless told) and wait; the exit code, or -1 when it did not exit
+    // normally.
+    int Stop(int signal = SIGTERM) {
+        ::kill(pid_, signal);
         return Wait(milliseconds(5000));
     }
     // Waits for the process to end by itself; -2 when it is still running at the deadline.
@@ -305,14 +307,18 @@ TEST_F(PrinterSim, RegistersItsPortWhileRunning) {
     Sim plain({}, LogPath("plain"));
     EXPECT_FALSE(registered(plain.Path()));
 
-    Sim sim({"--register", "--quiet"}, LogPath("register"));
-    EXPECT_TRUE(registered(sim.Path()));
-    EXPECT_TRUE(registered(sim.Path())) << "still there";
-    std::string identity;
-    EXPECT_TRUE(IdentifyPrinter(sim.Path(), &identity));
-    const std::string path = sim.Path();
-    EXPECT_EQ(sim.Stop(), 0);
-    EXPECT_FALSE(registered(path));
+    // Every way a terminal ends it (Ctrl-C, kill, closing the terminal window) unregisters:
+    // a stale value would name the user's next pseudo-terminal.
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        Sim sim({"--register", "--quiet"}, LogPath("register"));
+        EXPECT_TRUE(registered(sim.Path()));
+        EXPECT_TRUE(registered(sim.Path())) << "still there";
+        std::string identity;
+        EXPECT_TRUE(IdentifyPrinter(sim.Path(), &identity));
+        const std::string path = sim.Path();
+        EXPECT_EQ(sim.Stop(signal), 0) << strsignal(signal);
+        EXPECT_FALSE(registered(path)) << strsignal(signal);
+    }
 }
 
 TEST_F(PrinterSim, EndsOnStdinEofWhenAsked) {

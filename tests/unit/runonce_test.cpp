@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "host/Registry.h"
@@ -54,22 +57,25 @@ TEST(RunOnceEntry, WritesTheRegistryValueAndAnAutostartEntry) {
     ASSERT_TRUE(RegisterRunOnceEntry("/media/cd rom/vormatic-installer", "-rusb"));
     EXPECT_EQ(StoredCommandLine(), "\"/media/cd rom/vormatic-installer\" -rusb");
     EXPECT_EQ(AutostartEntryPath(), box.configHome() + "/autostart/vormatic-installer.desktop");
-    EXPECT_EQ(ReadBytes(AutostartEntryPath()),
+    const std::string entry = ReadBytes(AutostartEntryPath());
+    EXPECT_EQ(entry.substr(0, entry.find("Exec=")),
               "[Desktop Entry]\n"
               "Type=Application\n"
-              "Name=Vormatic Installer\n"
-              "Exec=\"/media/cd rom/vormatic-installer\" -rusb\n"
-              "Path=" +
-                  box.dir().path() +
-                  "/cd root\n"
-                  "Terminal=false\n");
+              "Name=Vormatic Installer\n");
+    EXPECT_EQ(entry.substr(entry.find("\nPath=")), "\nPath=" + box.dir().path() +
+                                                       "/cd root\n"
+                                                       "Terminal=false\n");
+    // The command ends with the program and its argument (what runs before it is shown
+    // working below, by the desktop's own launcher).
+    EXPECT_NE(entry.find(" \"/media/cd rom/vormatic-installer\" -rusb\nPath="), std::string::npos)
+        << entry;
 
     // Registering again replaces both; nothing accumulates.
     ASSERT_TRUE(RegisterRunOnceEntry("/opt/vormatic/installer", "-rusb"));
     EXPECT_EQ(StoredCommandLine(), "/opt/vormatic/installer -rusb");
     EXPECT_EQ(reg::ValueNames(Root::CurrentUser, kRunOnceKey),
               (std::vector<std::string>{kRunOnceValue}));
-    EXPECT_NE(ReadBytes(AutostartEntryPath()).find("\nExec=/opt/vormatic/installer -rusb\n"),
+    EXPECT_NE(ReadBytes(AutostartEntryPath()).find(" /opt/vormatic/installer -rusb\n"),
               std::string::npos);
     EXPECT_EQ(FolderEntries(box.configHome() + "/autostart"),
               (std::vector<std::string>{"vormatic-installer.desktop"}));
@@ -81,9 +87,43 @@ TEST(RunOnceEntry, EscapesTheExecLineAsDesktopEntriesRequire) {
     // A % would start a field code and is doubled.
     ASSERT_TRUE(RegisterRunOnceEntry("/media/a$b\\c/100%/inst", "-rusb"));
     const std::string entry = ReadBytes(AutostartEntryPath());
-    EXPECT_NE(entry.find("\nExec=\"/media/a\\\\$b\\\\\\\\c/100%%/inst\" -rusb\n"),
-              std::string::npos)
+    EXPECT_NE(entry.find(" \"/media/a\\\\$b\\\\\\\\c/100%%/inst\" -rusb\n"), std::string::npos)
         << entry;
+}
+
+TEST(RunOnceEntry, TheEntryRemovesItselfBeforeTheProgramStarts) {
+    // Run the entry as a desktop session runs it at login (GLib's launcher). Windows deletes a
+    // RunOnce value before running it; the entry must go even when the program cannot start
+    // (the CD is not in the drive), or it is tried again at every login.
+    if (::access("/usr/bin/gio", X_OK) != 0) {
+        GTEST_SKIP() << "gio (libglib2.0-bin) is not installed";
+    }
+    for (const bool programThere : {true, false}) {
+        RegistrySandbox box;
+        const std::string folder = box.dir() / "cd $root";
+        std::filesystem::create_directories(folder);
+        const std::string program = folder + "/vormatic installer";
+        const std::string record = box.dir() / "record";
+        if (programThere) {
+            WriteBytes(program, "#!/bin/sh\n[ -e \"" + AutostartEntryPath() +
+                                    "\" ] && echo entry-left > \"" + record +
+                                    "\" || echo \"started $*\" > \"" + record + "\"\n");
+            ::chmod(program.c_str(), 0755);
+        }
+        ASSERT_TRUE(RegisterRunOnceEntry(program, "-rusb"));
+        const std::string launch = "/usr/bin/gio launch '" + AutostartEntryPath() + "' 2>/dev/null";
+        EXPECT_EQ(std::system(launch.c_str()), 0);
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while ((Exists(AutostartEntryPath()) || (programThere && !Exists(record))) &&
+               std::chrono::steady_clock::now() < until) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        EXPECT_FALSE(Exists(AutostartEntryPath())) << "program there: " << programThere;
+        if (programThere) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            EXPECT_EQ(ReadBytes(record), "started -rusb\n");
+        }
+    }
 }
 
 TEST(RunOnceEntry, ClearRemovesBoth) {

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <memory>
@@ -18,6 +19,7 @@
 
 #include "host/ExtendedProtocol.h"
 #include "host/posix/SerialPosix.h"
+#include "tests/unit/TempDir.h"
 
 namespace {
 
@@ -250,33 +252,23 @@ TEST(SerialPty, RefusesWhatIsNotAPort) {
     ::unlink(file);
 }
 
-TEST(SerialPty, NamesOfFortyCharactersAreCutToThirtyNine) {
+TEST(SerialPty, LongNamesAreOpenedWhole) {
     Pty pty;
-    // Links to the port whose paths are exactly 39 and 40 characters long.
-    char dir[] = "/tmp/sp-XXXXXX";
-    ASSERT_NE(::mkdtemp(dir), nullptr);
-    const std::string base = std::string(dir) + "/";
-    const std::string name39 = base + std::string(39 - base.size(), 'p');
-    const std::string name40 = base + std::string(40 - base.size(), 'q');
-    ASSERT_EQ(::symlink(pty.path.c_str(), name39.c_str()), 0);
-    ASSERT_EQ(::symlink(pty.path.c_str(), name40.c_str()), 0);
+    // Stable names such as /dev/serial/by-id/usb-..-if00-port0 run far past 40 characters.
+    TempDir dir;
+    const std::string byId = dir / ("usb-Quorvanta_Vormatic_MZ4-B_Slide_Printer_" +
+                                    std::string(60, '0') + "-if00-port0");
+    ASSERT_EQ(::symlink(pty.path.c_str(), byId.c_str()), 0);
     {
-        SerialPosix port(name39.c_str(), 512, 512);
+        SerialPosix port(byId.c_str(), 512, 512);
         EXPECT_EQ(port.IsOpen(), 1);
-        EXPECT_EQ(std::string(port.DevicePath()), name39);
+        EXPECT_EQ(std::string(port.DevicePath()), byId);
     }
-    {
-        SerialPosix port(name40.c_str(), 512, 512);
-        EXPECT_EQ(port.IsOpen(), 0);
-        EXPECT_EQ(std::string(port.DevicePath()), name40.substr(0, 39));
-    }
+    // A name no file system takes fails as a missing port does, and is kept whole.
     const std::string huge = "/dev/" + std::string(5000, 'x');
     SerialPosix port(huge.c_str(), 512, 512);
     EXPECT_EQ(port.IsOpen(), 0);
-    EXPECT_EQ(std::string(port.DevicePath()), huge.substr(0, 39));
-    ::unlink(name39.c_str());
-    ::unlink(name40.c_str());
-    ::rmdir(dir);
+    EXPECT_TRUE(std::string(port.DevicePath()) == huge);
 }
 
 TEST(SerialPty, FailedConfigureReleasesThePort) {
@@ -340,3 +332,107 @@ TEST(SerialPty, VanishedPortEndsInTimeOutWithoutHanging) {
 }
 
 }  // namespace
+
+namespace {
+
+// What another program left on a port: 9600 baud, 7 data bits, even parity, a line
+// discipline with echo and no flow control.
+termios OtherProgramsSettings(const Pty& pty) {
+    termios t = pty.Settings();
+    t.c_cflag = (t.c_cflag & ~static_cast<tcflag_t>(CSIZE | CSTOPB | PARODD)) | CS7 | PARENB;
+    t.c_iflag = (t.c_iflag & ~static_cast<tcflag_t>(IXON | IXOFF)) | ICRNL;
+    t.c_lflag |= ICANON | ECHO;
+    t.c_cc[VMIN] = 1;
+    cfsetispeed(&t, B9600);
+    cfsetospeed(&t, B9600);
+    EXPECT_EQ(::tcsetattr(pty.master, TCSANOW, &t), 0);
+    return pty.Settings();
+}
+
+bool SameLine(const termios& a, const termios& b) {
+    return a.c_iflag == b.c_iflag && a.c_oflag == b.c_oflag && a.c_cflag == b.c_cflag &&
+           a.c_lflag == b.c_lflag && cfgetispeed(&a) == cfgetispeed(&b) &&
+           cfgetospeed(&a) == cfgetospeed(&b) &&
+           std::equal(std::begin(a.c_cc), std::end(a.c_cc), std::begin(b.c_cc));
+}
+
+// UUCP lock files go to a folder of the test's own for the length of one test.
+class LockFolder {
+public:
+    LockFolder() {
+        ::setenv("VORMATIC_UUCP_LOCK_DIRS", (dir_.path() + ":/nonexistent").c_str(), 1);
+    }
+    ~LockFolder() { ::unsetenv("VORMATIC_UUCP_LOCK_DIRS"); }
+    LockFolder(const LockFolder&) = delete;
+    LockFolder& operator=(const LockFolder&) = delete;
+    std::string operator/(const std::string& name) const { return dir_ / name; }
+
+private:
+    TempDir dir_;
+};
+
+}  // namespace
+
+TEST(SerialPty, EveryWayOutPutsTheLineBackAsItWas) {
+    const struct {
+        const char* way;
+        void (*leave)(std::unique_ptr<SerialPosix>&);
+    } ways[] = {
+        {"destroyed", [](std::unique_ptr<SerialPosix>& port) { port.reset(); }},
+        {"closed", [](std::unique_ptr<SerialPosix>& port) { port->Close(); }},
+        {"closed after a flow switch",
+         [](std::unique_ptr<SerialPosix>& port) {
+             port->SetFlowControl(serial::kFlowHardware);
+             port->Close();
+         }},
+        {"failed Configure",
+         [](std::unique_ptr<SerialPosix>& port) { port->Configure(0, 7, 0, serial::kNone); }},
+    };
+    for (const auto& way : ways) {
+        Pty pty;
+        const termios before = OtherProgramsSettings(pty);
+        auto port = std::make_unique<SerialPosix>(pty.path.c_str(), 512, 512);
+        ASSERT_EQ(port->IsOpen(), 1) << way.way;
+        ASSERT_FALSE(SameLine(pty.Settings(), before)) << way.way;
+        way.leave(port);
+        EXPECT_TRUE(SameLine(pty.Settings(), before)) << way.way;
+    }
+}
+
+TEST(SerialPty, AUucpLockOfALiveProcessRefusesThePortUntouched) {
+    // A pid far above any pid_max: no such process, a stale lock.
+    const std::string dead = "2147483600";
+    const std::string own = std::to_string(::getpid());
+    const int ownPid = ::getpid();
+    const struct {
+        const char* name;  // the lock file for /dev/pts/N: the name, then the device's number
+        std::string content;
+        bool refused;
+    } cases[] = {
+        {"LCK..", "      " + own + "\n", true},  // HDB: ten-column ASCII pid
+        {"LCK..pts_", own + "\n", true},         // named by the path below /dev
+        {"LCK..", std::string(reinterpret_cast<const char*>(&ownPid), sizeof ownPid), true},
+        {"LCK..", "      " + dead + "\n", false},
+        {"LCK..", "not a pid\n", false},
+        {"LCK..", "", false},
+        {"LCK..other", own + "\n", false},
+    };
+    for (const auto& c : cases) {
+        LockFolder locks;
+        Pty pty;
+        const termios before = OtherProgramsSettings(pty);
+        const std::string number = pty.path.substr(pty.path.rfind('/') + 1);
+        const std::string name =
+            std::string(c.name) +
+            (std::string(c.name).back() == '.' || std::string(c.name).back() == '_' ? number : "");
+        WriteBytes(locks / name, c.content);
+
+        SerialPosix port(pty.path.c_str(), 512, 512);
+        EXPECT_EQ(port.IsOpen(), c.refused ? 0 : 1) << name << " " << c.content;
+        if (c.refused) {
+            port.WriteBuffer("V", 0);
+            EXPECT_TRUE(SameLine(pty.Settings(), before)) << name;
+            EXPECT_EQ(pty.Received(milliseconds(50)), "") << name;
+        }
+    }
+}

@@ -1,8 +1,8 @@
 // vormatic-printer-sim: a laser marking printer on a pseudo-terminal.
 //
 // Prints the slave device path on the first line of stdout, then answers the command "V"
-// with its identity and every other command with NAK, until SIGTERM or SIGINT (or the end of
-// stdin with --stdin-eof-exit). Options: see kSimUsage.
+// with its identity and every other command with NAK, until SIGTERM, SIGINT or SIGHUP (or the
+// end of stdin with --stdin-eof-exit). Options: see kSimUsage.
 //
 // The simulator keeps a descriptor of the slave open for its whole life. Without one, the
 // master reports a hang-up (POLLHUP, reads fail with EIO) whenever no program has the port
@@ -200,8 +200,11 @@ void InstallSignals() {
     struct sigaction action {};
     action.sa_handler = OnSignal;
     ::sigemptyset(&action.sa_mask);
+    // SIGHUP too: closing the terminal window the simulator runs in must unregister it like
+    // Ctrl-C does, or its SERIALCOMM value would name the next pseudo-terminal.
     ::sigaction(SIGTERM, &action, nullptr);
     ::sigaction(SIGINT, &action, nullptr);
+    ::sigaction(SIGHUP, &action, nullptr);
     ::signal(SIGPIPE, SIG_IGN);
 }
 
