@@ -16,7 +16,7 @@
 #include "host/Paths.h"
 #include "pages/xport/TXportConfigForm.h"
 
-TEthernetForm* EthernetForm = nullptr;
+QPointer<TEthernetForm> EthernetForm;
 
 namespace {
 
@@ -46,12 +46,6 @@ TEthernetForm::TEthernetForm(QWidget* owner) : TChildForm(owner) {
     EtherPageControl->setCurrentWidget(EtherIntroTab1);
     connect(EtherRedirPathBrowseButton, &QPushButton::clicked, this,
             [this] { EtherRedirPathBrowseButtonClick(); });
-}
-
-TEthernetForm::~TEthernetForm() {
-    if (EthernetForm == this) {
-        EthernetForm = nullptr;
-    }
 }
 
 QString TEthernetForm::ActiveSheet() const {

@@ -5,6 +5,7 @@
 // COM port to the printer, and the hand-over of that new port to the COM port page.
 // The sheets' layout is built in EthernetSheets.cpp.
 
+#include <QPointer>
 #include <QString>
 
 #include "app/TChildForm.h"
@@ -21,7 +22,6 @@ class TEthernetForm : public TChildForm {
     Q_OBJECT
 public:
     explicit TEthernetForm(QWidget* owner);
-    ~TEthernetForm() override;
 
     void Back() override;
     void Next() override;
@@ -81,4 +81,5 @@ private:
     QString NewPortName_;
 };
 
-extern TEthernetForm* EthernetForm;
+// The page while it exists; it clears itself when the page goes.
+extern QPointer<TEthernetForm> EthernetForm;

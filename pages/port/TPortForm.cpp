@@ -13,7 +13,7 @@
 #include "host/ComPorts.h"
 #include "pages/port/PortSearch.h"
 
-TPortForm* PortForm = nullptr;
+QPointer<TPortForm> PortForm;
 
 namespace {
 

@@ -2,6 +2,7 @@
 // Wizard page 6: the choice of the COM port through which Producer will reach the printer,
 // from the list of the PC's ports or by searching all of them for a printer.
 
+#include <QPointer>
 #include <QString>
 
 #include "app/PageSlots.h"
@@ -54,4 +55,5 @@ private:
     bool fillingList_ = false;
 };
 
-extern TPortForm* PortForm;
+// The page while it exists; it clears itself when the page goes.
+extern QPointer<TPortForm> PortForm;

@@ -13,7 +13,7 @@
 #include "host/WaitClock.h"
 #include "pages/usb/UsbDriverChoice.h"
 
-TUsbForm* UsbForm = nullptr;
+QPointer<TUsbForm> UsbForm;
 
 namespace {
 
@@ -33,12 +33,6 @@ TUsbForm::TUsbForm(QWidget* owner) : TChildForm(owner) {
     NewPortTimer->setObjectName(QStringLiteral("NewPortTimer"));
     NewPortTimer->setSingleShot(true);
     connect(NewPortTimer, &QTimer::timeout, this, [this] { NewPortTimerTimer(); });
-}
-
-TUsbForm::~TUsbForm() {
-    if (UsbForm == this) {
-        UsbForm = nullptr;
-    }
 }
 
 QString TUsbForm::ActiveSheet() const {

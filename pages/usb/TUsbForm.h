@@ -6,6 +6,7 @@
 // program starts again with "-rusb" and resumes on the hand-over step. The sheets' layout is
 // built in UsbSheets.cpp.
 
+#include <QPointer>
 #include <QString>
 
 #include "app/PageSlots.h"
@@ -21,7 +22,6 @@ class TUsbForm : public TChildForm, public UsbResume {
     Q_OBJECT
 public:
     explicit TUsbForm(QWidget* owner);
-    ~TUsbForm() override;
 
     void Back() override;
     void Next() override;
@@ -71,4 +71,5 @@ private:
     bool RestartPending_ = false;
 };
 
-extern TUsbForm* UsbForm;
+// The page while it exists; it clears itself when the page goes.
+extern QPointer<TUsbForm> UsbForm;

@@ -21,7 +21,7 @@
 #include "xport/XportDatagrams.h"
 #include "xport/net/TelnetClient.h"
 
-TXportConfigForm* XportConfigForm = nullptr;
+QPointer<TXportConfigForm> XportConfigForm;
 
 namespace {
 
@@ -175,9 +175,6 @@ TXportConfigForm::TXportConfigForm(QWidget* owner)
 
 TXportConfigForm::~TXportConfigForm() {
     Shutdown();
-    if (XportConfigForm == this) {
-        XportConfigForm = nullptr;
-    }
 }
 
 void TXportConfigForm::SetDhcpMode(bool useDhcp) {

@@ -8,6 +8,7 @@
 // Next. The telnet half is in XportTelnetSession.cpp.
 
 #include <QByteArray>
+#include <QPointer>
 #include <QString>
 #include <QTimer>
 #include <string>
@@ -141,4 +142,5 @@ private:
 };
 
 // The page while the Ethernet page shows it; null otherwise.
-extern TXportConfigForm* XportConfigForm;
+// The page while it exists; it clears itself when the page goes.
+extern QPointer<TXportConfigForm> XportConfigForm;
