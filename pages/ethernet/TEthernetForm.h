@@ -29,7 +29,7 @@ public:
 
     // The object name of the sheet shown ("EtherIntroTab1", ...).
     QString ActiveSheet() const;
-    QString NewPortName() const { return NewPortName_; }
+    QString NewPortName() const { return newPortName_; }
 
 protected:
     bool event(QEvent* e) override;
@@ -77,8 +77,8 @@ private:
     QLabel* EtherRedirLabel10;
     QLabel* SplatLabels[5];
 
-    PortList PortsBefore_;
-    QString NewPortName_;
+    PortList portsBefore_;
+    QString newPortName_;
 };
 
 // The page while it exists; it clears itself when the page goes.

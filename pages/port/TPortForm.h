@@ -28,7 +28,7 @@ public:
     void HighlightNewPort(const QString& name) override;
     void ResetPortHints() override;
 
-    QString NewPortName() const { return NewPortName_; }
+    QString NewPortName() const { return newPortName_; }
 
 private:
     void PortListBoxClick();
@@ -49,7 +49,7 @@ private:
     QProgressBar* PortProgressBar;
     QLabel* PortFoundLabel;
 
-    QString NewPortName_;
+    QString newPortName_;
     // Set while the page itself changes the list, so that only the user's choices count as
     // clicks.
     bool fillingList_ = false;

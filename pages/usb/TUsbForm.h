@@ -28,13 +28,13 @@ public:
     void Activate() override;
 
     // UsbResume: read by the shell's close decision, and the "-rusb" start.
-    bool RestartPending() const override { return RestartPending_; }
+    bool RestartPending() const override { return restartPending_; }
     void ResumeAfterRestart() override;
 
     // The object name of the step shown ("UsbTabSheet1", ...).
     QString ActiveSheet() const;
-    QString NewPortName() const { return NewPortName_; }
-    const PortList& PortsBefore() const { return PortsBefore_; }
+    QString NewPortName() const { return newPortName_; }
+    const PortList& PortsBefore() const { return portsBefore_; }
     bool IsWatchingForNewPort() const;
 
 private:
@@ -64,11 +64,11 @@ private:
     QLabel* RestartNoticeLabel;
     QTimer* NewPortTimer;
 
-    PortList PortsBefore_;
-    // True once step 1 has listed the ports in this run, so PortsBefore_ holds that list.
-    bool SnapshotTaken_ = false;
-    QString NewPortName_;
-    bool RestartPending_ = false;
+    PortList portsBefore_;
+    // True once step 1 has listed the ports in this run, so portsBefore_ holds that list.
+    bool snapshotTaken_ = false;
+    QString newPortName_;
+    bool restartPending_ = false;
 };
 
 // The page while it exists; it clears itself when the page goes.
