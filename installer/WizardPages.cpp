@@ -1,4 +1,4 @@
-#include "pages/WizardPages.h"
+#include "installer/WizardPages.h"
 
 #include "app/PageSlots.h"
 #include "app/TMainForm.h"
