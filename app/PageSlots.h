@@ -1,7 +1,7 @@
 #pragma once
 // The ten wizard page slots, and the table of factories that create their pages. The pages
-// layer fills the table at start-up (RegisterWizardPages in pages/WizardPages.h); a slot
-// without a factory is a page that this build does not have yet.
+// layer fills the table at start-up (RegisterWizardPages in installer/WizardPages.h, the
+// composition root); a slot without a factory is a page that this build does not have yet.
 
 #include <functional>
 

@@ -13,7 +13,7 @@
 #include "app/ShellMessages.h"
 #include "app/TChildForm.h"
 
-TMainForm* MainForm = nullptr;
+QPointer<TMainForm> MainForm;
 
 namespace {
 
@@ -75,11 +75,7 @@ TMainForm::TMainForm(const QStringList& arguments, QWidget* parent)
     connect(aboutButton_, &QPushButton::clicked, this, [this] { AboutButtonClick(); });
 }
 
-TMainForm::~TMainForm() {
-    if (MainForm == this) {
-        MainForm = nullptr;
-    }
-}
+TMainForm::~TMainForm() = default;
 
 void TMainForm::SetButtonGlyphs(const QIcon& back, const QIcon& next) {
     backButton_->setIcon(back);

@@ -3,6 +3,7 @@
 // the current page, obeys the pages' messages and decides whether the program may close.
 
 #include <QDialog>
+#include <QPointer>
 #include <QStringList>
 #include <array>
 
@@ -87,5 +88,5 @@ private:
 // True when the first argument is exactly "-rusb" (case-sensitive; later ones are ignored).
 bool IsUsbResumeArgument(const QStringList& arguments);
 
-// The process-wide reference to the shell; null until it exists.
-extern TMainForm* MainForm;
+// The process-wide reference to the shell; null until it exists and after it has gone.
+extern QPointer<TMainForm> MainForm;

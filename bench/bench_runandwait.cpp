@@ -11,7 +11,7 @@
 #include "app/Launch.h"
 #include "app/TMainForm.h"
 #include "host/BrandingStore.h"
-#include "pages/WizardPages.h"
+#include "installer/WizardPages.h"
 
 namespace {
 double CpuSeconds() {

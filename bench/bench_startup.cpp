@@ -24,7 +24,7 @@
 #include "app/Dialogs.h"
 #include "app/TMainForm.h"
 #include "host/BrandingStore.h"
-#include "pages/WizardPages.h"
+#include "installer/WizardPages.h"
 
 namespace {
 

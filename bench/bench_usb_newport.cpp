@@ -30,7 +30,7 @@
 #include "host/BrandingStore.h"
 #include "host/ComPorts.h"
 #include "host/Registry.h"
-#include "pages/WizardPages.h"
+#include "installer/WizardPages.h"
 #include "pages/usb/TUsbForm.h"
 
 namespace {

@@ -1,9 +1,7 @@
 #include "host/ExtendedProtocol.h"
 
-#include <chrono>
-#include <thread>
-
 #include "host/SerialDriver.h"
+#include "host/WaitClock.h"
 
 namespace {
 
@@ -28,20 +26,7 @@ void FormatChecksum(std::uint8_t sum, char* out) {
     out[3] = '\0';
 }
 
-// While no byte is waiting, the wait loop gives the processor away for a moment instead of
-// spinning. The time-outs are measured on the tick count as before, so this changes no
-// result; it only bounds how late a byte is noticed (well under a byte time at 19200 baud).
-void Pause() {
-    std::this_thread::sleep_for(std::chrono::microseconds(250));
-}
-
 }  // namespace
-
-std::uint32_t TickCountMs() {
-    const auto now = std::chrono::steady_clock::now().time_since_epoch();
-    return static_cast<std::uint32_t>(
-        std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
-}
 
 std::uint32_t ElapsedMs(std::uint32_t start, std::uint32_t now) {
     return now < start ? (0xFFFFFFFFu - start) + now : now - start;
@@ -186,7 +171,7 @@ int ExtendedProtocol::Exchange(char command, const char* data, char* answer, uns
             expectedCommand_ = static_cast<std::uint8_t>(command);
             driver_->PurgeInput();
             driver_->WriteBuffer(frame_, 0);
-            start = TickCountMs();
+            start = waits::TickCountMs();
             exchangeState_ = 2;
             continue;
         }
@@ -212,12 +197,14 @@ int ExtendedProtocol::Exchange(char command, const char* data, char* answer, uns
             tryError_ = answerError_ != 0 ? int{answerError_} : int{kBadChecksum};
             ++tries_;
             exchangeState_ = 1;
-        } else if (ElapsedMs(start, TickCountMs()) > kTryMilliseconds - 1) {
+        } else if (ElapsedMs(start, waits::TickCountMs()) > kTryMilliseconds - 1) {
             tryError_ = kTimeout;
             ++tries_;
             exchangeState_ = 1;
         } else if (!received) {
-            Pause();
+            // No byte waiting: give the processor away for a moment instead of spinning;
+            // it bounds how late a byte is noticed, well under a byte time at 19200 baud.
+            waits::Pause();
         }
         if (tries_ >= kTries || done_ != 0) {
             result_ = tryError_;

@@ -72,8 +72,6 @@ private:
     std::uint8_t runningSum_ = 0;
 };
 
-// Milliseconds from a monotonic clock, wrapping at 2^32 like GetTickCount.
-std::uint32_t TickCountMs();
-// Milliseconds from `start` to `now` of TickCountMs(); after a wrap (now below start) it is
+// Milliseconds from `start` to `now` of waits::TickCountMs(); after a wrap (now below start) it is
 // (0xFFFFFFFF - start) + now.
 std::uint32_t ElapsedMs(std::uint32_t start, std::uint32_t now);

@@ -211,11 +211,12 @@ private:
         if (line.back() != ']') {
             throw LineError{"a key line without its closing bracket"};
         }
-        const std::string path(line.substr(1, line.size() - 2));
+        // The name as it will be written: "[\\-K]" is stored as "[-K]", a deletion.
+        const std::string path = NormalizeKeyPath(std::string(line.substr(1, line.size() - 2)));
         if (!path.empty() && path[0] == '-') {
             throw LineError{"a key deletion, which a stored hive cannot hold"};
         }
-        if (NormalizeKeyPath(path).empty()) {
+        if (path.empty()) {
             throw LineError{"an empty key name"};
         }
         return hive.EnsureKey(path);
@@ -468,8 +469,10 @@ bool Hive::KeyExists(const std::string& path) const {
 
 RegKey& Hive::EnsureKey(const std::string& path) {
     const std::string normalized = NormalizeKeyPath(path);
-    if (normalized.empty() || HasLineBreakOrNul(normalized)) {
-        throw RegistryError("A registry key name cannot be empty or hold a line break.");
+    // A key line beginning with "-" would read back as a deletion.
+    if (normalized.empty() || normalized[0] == '-' || HasLineBreakOrNul(normalized)) {
+        throw RegistryError(
+            "A registry key name cannot be empty, begin with \"-\" or hold a line break.");
     }
     const std::string folded = Folded(normalized);
     if (const auto found = index_.find(folded); found != index_.end()) {

@@ -73,7 +73,8 @@ public:
     // section of its own, as in a file written by hand.
     bool KeyExists(const std::string& path) const;
     // The key, appended when missing. Raises RegistryError for a path that a file cannot
-    // hold (empty, or with a line break or NUL).
+    // hold (empty, beginning with "-" once its leading backslashes are gone, or with a line
+    // break or NUL).
     RegKey& EnsureKey(const std::string& path);
 
     // Comment lines between the header and the first key.

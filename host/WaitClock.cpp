@@ -1,23 +1,64 @@
 #include "host/WaitClock.h"
 
 #include <algorithm>
-#include <atomic>
+#include <chrono>
+#include <mutex>
+#include <thread>
 
 namespace waits {
 namespace {
-std::atomic<int> g_speedup{1};
+
+using Steady = std::chrono::steady_clock;
+
+// The scaled clock: at real time `base`, it read `baseTicks`; it runs `factor` times faster.
+struct Scale {
+    std::mutex lock;
+    int factor = 1;
+    Steady::time_point base = Steady::now();
+    std::int64_t baseTicks =
+        std::chrono::duration_cast<std::chrono::milliseconds>(Steady::now().time_since_epoch())
+            .count();
+};
+
+Scale& TheScale() {
+    static Scale scale;
+    return scale;
+}
+
+std::int64_t TicksAt(const Scale& scale, Steady::time_point now) {
+    const auto real = std::chrono::duration_cast<std::chrono::microseconds>(now - scale.base);
+    return scale.baseTicks + real.count() * scale.factor / 1000;
+}
+
 }  // namespace
 
+std::uint32_t TickCountMs() {
+    Scale& scale = TheScale();
+    const std::lock_guard<std::mutex> guard(scale.lock);
+    return static_cast<std::uint32_t>(TicksAt(scale, Steady::now()));
+}
+
+void Pause() {
+    std::this_thread::sleep_for(std::chrono::microseconds(250));
+}
+
 int Ms(int milliseconds) {
-    return std::max(1, milliseconds / g_speedup.load());
+    return std::max(1, milliseconds / Speedup());
 }
 
 void SetSpeedup(int factor) {
-    g_speedup.store(std::max(1, factor));
+    Scale& scale = TheScale();
+    const std::lock_guard<std::mutex> guard(scale.lock);
+    const Steady::time_point now = Steady::now();
+    scale.baseTicks = TicksAt(scale, now);
+    scale.base = now;
+    scale.factor = std::max(1, factor);
 }
 
 int Speedup() {
-    return g_speedup.load();
+    Scale& scale = TheScale();
+    const std::lock_guard<std::mutex> guard(scale.lock);
+    return scale.factor;
 }
 
 }  // namespace waits

@@ -12,7 +12,7 @@
 #include "pages/art/Art.h"
 #include "pages/finished/ContactLines.h"
 
-TAboutBox* AboutBox = nullptr;
+QPointer<TAboutBox> AboutBox;
 
 TAboutBox::TAboutBox(QWidget* owner) : QDialog(owner) {
     setObjectName(QStringLiteral("AboutBox"));

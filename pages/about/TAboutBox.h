@@ -3,6 +3,7 @@
 // start-up, after the shell, and shown modally by the shell's About button.
 
 #include <QDialog>
+#include <QPointer>
 
 class QLabel;
 
@@ -19,4 +20,5 @@ private:
     QLabel* webAddress_;
 };
 
-extern TAboutBox* AboutBox;
+// The page while it exists; it clears itself when the page goes.
+extern QPointer<TAboutBox> AboutBox;

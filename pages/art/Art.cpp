@@ -1,21 +1,13 @@
-// The entry points of the built-in pictures. Each picture comes from its rendered copy among the
-// program's resources (pages/art/art.qrc), read once and kept; only when a copy is missing is the
-// picture drawn (ArtDraw.h). The window icon is drawn on demand, at the sizes the desktop asks for.
+// The built-in pictures, read from their rendered copies among the program's resources
+// (pages/art/art.qrc) once and kept. The drawings behind them live with the renderer
+// (tools/render-art/), which writes the copies; the program itself draws nothing.
 
 #include "pages/art/Art.h"
 
-#include <QIconEngine>
 #include <QImage>
 #include <QLatin1String>
 
-#include <algorithm>
 #include <array>
-#include <functional>
-#include <utility>
-
-#include "pages/art/ArtDraw.h"
-#include "pages/art/ArtKit.h"
-#include "pages/art/ArtParts.h"
 
 // Registers the compiled-in copies. Calling the initialiser by name also keeps its object in the
 // link: nothing else refers to it, and a static library would drop it. Outside any namespace, as
@@ -26,132 +18,111 @@ static bool RegisterRenderedArt() {
 }
 
 namespace art {
-using namespace art::kit;
-
 namespace {
+
+constexpr int kModelCount = 10;
 
 // The rendered copy `file`, or a null pixmap when the program holds none.
 QPixmap Rendered(const QString& file) {
     [[maybe_unused]] static const bool registered = RegisterRenderedArt();
     QImage image;
-    if (!image.load(QLatin1String(draw::kResourceFolder) + file, "PNG")) {
+    if (!image.load(QStringLiteral(":/art/") + file, "PNG")) {
         return {};
     }
     return QPixmap::fromImage(std::move(image));
 }
 
-QPixmap RenderedOrDrawn(const QString& file, const std::function<QPixmap()>& draw) {
-    QPixmap pixmap = Rendered(file);
-    return pixmap.isNull() ? draw() : pixmap;
-}
-
 // Reads a picture once and keeps it for the rest of the run. It is held by a pointer that is never
 // freed, so that no pixmap is destroyed after the application object at exit.
-template <QPixmap (*Draw)()>
-QPixmap Once(const char* file) {
-    static const QPixmap* const pixmap = new QPixmap(RenderedOrDrawn(QLatin1String(file), Draw));
+template <const char* File>
+QPixmap Once() {
+    static const QPixmap* const pixmap = new QPixmap(Rendered(QLatin1String(File)));
     return *pixmap;
 }
 
-QIcon Glyph(const QString& name, QPixmap (*draw)(bool)) {
+QIcon Glyph(const QString& name) {
     QIcon icon;
-    icon.addPixmap(RenderedOrDrawn(name + QLatin1String(".png"), [draw] { return draw(true); }),
-                   QIcon::Normal);
-    icon.addPixmap(
-        RenderedOrDrawn(name + QLatin1String("-disabled.png"), [draw] { return draw(false); }),
-        QIcon::Disabled);
+    icon.addPixmap(Rendered(name + QLatin1String(".png")), QIcon::Normal);
+    icon.addPixmap(Rendered(name + QLatin1String("-disabled.png")), QIcon::Disabled);
     return icon;
 }
+
+constexpr char kTitle[] = "title.png";
+constexpr char kCollage[] = "collage.png";
+constexpr char kSerial[] = "serial.png";
+constexpr char kUsb[] = "usb.png";
+constexpr char kEthernet[] = "ethernet.png";
+constexpr char kProgramIcon[] = "program-icon.png";
+constexpr char kProducer[] = "producer.png";
+constexpr char kAlert[] = "alert.png";
+constexpr char kWarning[] = "warning.png";
+constexpr char kNotice[] = "notice.png";
 
 }  // namespace
 
 QPixmap TitlePicture() {
-    return Once<draw::TitlePicture>("title.png");
+    return Once<kTitle>();
 }
 QPixmap CollagePicture() {
-    return Once<draw::CollagePicture>("collage.png");
+    return Once<kCollage>();
 }
 QPixmap SerialConnectionPicture() {
-    return Once<draw::SerialConnectionPicture>("serial.png");
+    return Once<kSerial>();
 }
 QPixmap UsbConnectionPicture() {
-    return Once<draw::UsbConnectionPicture>("usb.png");
+    return Once<kUsb>();
 }
 QPixmap EthernetConnectionPicture() {
-    return Once<draw::EthernetConnectionPicture>("ethernet.png");
+    return Once<kEthernet>();
 }
 QPixmap ProgramIcon() {
-    return Once<draw::ProgramIcon>("program-icon.png");
+    return Once<kProgramIcon>();
 }
 QPixmap ProducerPicture() {
-    return Once<draw::ProducerPicture>("producer.png");
+    return Once<kProducer>();
 }
-
 QPixmap AlertIcon() {
-    return Once<draw::AlertIcon>("alert.png");
+    return Once<kAlert>();
 }
 QPixmap WarningIcon() {
-    return Once<draw::WarningIcon>("warning.png");
+    return Once<kWarning>();
 }
 QPixmap NoticeIcon() {
-    return Once<draw::NoticeIcon>("notice.png");
+    return Once<kNotice>();
 }
 
 QPixmap PrinterPicture(int modelIndex) {
-    if (modelIndex < 0 || modelIndex >= parts::kModelCount) {
+    if (modelIndex < 0 || modelIndex >= kModelCount) {
         return {};
     }
-    static std::array<const QPixmap*, parts::kModelCount> cache{};
+    static std::array<const QPixmap*, kModelCount> cache{};
     const QPixmap*& slot = cache.at(static_cast<std::size_t>(modelIndex));
     if (slot == nullptr) {
-        slot =
-            new QPixmap(RenderedOrDrawn(QStringLiteral("printer-%1.png").arg(modelIndex),
-                                        [modelIndex] { return draw::PrinterPicture(modelIndex); }));
+        slot = new QPixmap(Rendered(QStringLiteral("printer-%1.png").arg(modelIndex)));
     }
     return *slot;
 }
 
 QIcon BackGlyph() {
-    static const QIcon* const icon = new QIcon(Glyph(QStringLiteral("back"), draw::BackGlyph));
+    static const QIcon* const icon = new QIcon(Glyph(QStringLiteral("back")));
     return *icon;
 }
 
 QIcon NextGlyph() {
-    static const QIcon* const icon = new QIcon(Glyph(QStringLiteral("next"), draw::NextGlyph));
+    static const QIcon* const icon = new QIcon(Glyph(QStringLiteral("next")));
     return *icon;
 }
 
-namespace {
-// Draws the program icon at whatever size the desktop asks for, when it asks: nothing is
-// painted at start-up.
-class ProgramIconEngine : public QIconEngine {
-public:
-    void paint(QPainter* painter, const QRect& rect, QIcon::Mode, QIcon::State) override {
-        painter->save();
-        Prepare(*painter);
-        const double side = std::min(rect.width(), rect.height());
-        const double w = side * 33.0 / 41.0;
-        parts::PaintProgramIcon(*painter, QRectF(rect.x() + (rect.width() - w) / 2,
-                                                 rect.y() + (rect.height() - side) / 2, w, side));
-        painter->restore();
-    }
-    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
-        QPixmap result = Canvas(size.width(), size.height(), Qt::transparent);
-        QPainter p(&result);
-        paint(&p, QRect(QPoint(0, 0), size), mode, state);
-        return result;
-    }
-    QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override { return size; }
-    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override {
-        return {QSize(16, 16), QSize(24, 24), QSize(32, 32),
-                QSize(48, 48), QSize(64, 64), QSize(128, 128)};
-    }
-    QIconEngine* clone() const override { return new ProgramIconEngine; }
-};
-}  // namespace
-
 QIcon WindowIcon() {
-    return QIcon(new ProgramIconEngine);
+    // Read when the window asks for it, not with the pictures at start-up.
+    static const QIcon* const icon = [] {
+        auto* sizes = new QIcon;
+        for (const int side : {16, 24, 32, 48, 64, 256}) {
+            sizes->addPixmap(Rendered(QStringLiteral("window-icon-%1.png").arg(side)));
+        }
+        return sizes;
+    }();
+    return *icon;
 }
 
 }  // namespace art

@@ -1,6 +1,6 @@
 #pragma once
-// The built-in pictures: drawn with QPainter (ArtDraw.h) and compiled into the program as PNG
-// copies, which are read once on first use and kept.
+// The built-in pictures: PNG copies compiled into the program (pages/art/rendered/, written by
+// tools/render-art from its drawings), read once on first use and kept.
 
 #include <QIcon>
 #include <QPixmap>

@@ -9,7 +9,7 @@
 #include "app/Selections.h"
 #include "pages/art/Art.h"
 
-TConnectForm* ConnectForm = nullptr;
+QPointer<TConnectForm> ConnectForm;
 
 namespace {
 

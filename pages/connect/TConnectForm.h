@@ -2,6 +2,7 @@
 // Page 2: how the printer is connected (serial, USB or Ethernet). Its Next decides the next
 // page; the shell runs the same decision for the way back from the later pages.
 
+#include <QPointer>
 #include <array>
 
 #include "app/PageSlots.h"
@@ -31,4 +32,5 @@ private:
     std::array<QRadioButton*, 3> radioButtons_{};
 };
 
-extern TConnectForm* ConnectForm;
+// The page while it exists; it clears itself when the page goes.
+extern QPointer<TConnectForm> ConnectForm;

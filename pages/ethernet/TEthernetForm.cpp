@@ -16,7 +16,7 @@
 #include "host/Paths.h"
 #include "pages/xport/TXportConfigForm.h"
 
-TEthernetForm* EthernetForm = nullptr;
+QPointer<TEthernetForm> EthernetForm;
 
 namespace {
 
@@ -41,17 +41,11 @@ QString FolderOf(const QString& path) {
 
 TEthernetForm::TEthernetForm(QWidget* owner) : TChildForm(owner) {
     BuildSheets();
-    NewPortName_.clear();
-    PortsBefore_.clear();
+    newPortName_.clear();
+    portsBefore_.clear();
     EtherPageControl->setCurrentWidget(EtherIntroTab1);
     connect(EtherRedirPathBrowseButton, &QPushButton::clicked, this,
             [this] { EtherRedirPathBrowseButtonClick(); });
-}
-
-TEthernetForm::~TEthernetForm() {
-    if (EthernetForm == this) {
-        EthernetForm = nullptr;
-    }
 }
 
 QString TEthernetForm::ActiveSheet() const {
@@ -168,9 +162,9 @@ void TEthernetForm::CloseXportPage() {
 }
 
 void TEthernetForm::TakePortSnapshot() {
-    PortsBefore_.clear();
-    ListComPorts(&PortsBefore_);
-    SaveBeforePorts(PortsBefore_);
+    portsBefore_.clear();
+    ListComPorts(&portsBefore_);
+    SaveBeforePorts(portsBefore_);
     if (ManagerExists()) {
         PrepareRedirect2();
         return;
@@ -279,8 +273,8 @@ void TEthernetForm::HandOver() {
     // The stored list is read back; when it cannot be read (a damaged hive), the snapshot this
     // run took serves, so that no port is called new by a mere failure to read.
     if (std::optional<PortList> saved = ReadBeforePorts()) {
-        PortsBefore_ = std::move(*saved);
+        portsBefore_ = std::move(*saved);
     }
-    NewPortName_ = FromAnsi(FindNewPort(PortsBefore_));
-    Post(WM_SHOW_PORT_FORM, NewPortName_);
+    newPortName_ = FromAnsi(FindNewPort(portsBefore_));
+    Post(WM_SHOW_PORT_FORM, newPortName_);
 }

@@ -5,6 +5,7 @@
 // COM port to the printer, and the hand-over of that new port to the COM port page.
 // The sheets' layout is built in EthernetSheets.cpp.
 
+#include <QPointer>
 #include <QString>
 
 #include "app/TChildForm.h"
@@ -21,7 +22,6 @@ class TEthernetForm : public TChildForm {
     Q_OBJECT
 public:
     explicit TEthernetForm(QWidget* owner);
-    ~TEthernetForm() override;
 
     void Back() override;
     void Next() override;
@@ -29,7 +29,7 @@ public:
 
     // The object name of the sheet shown ("EtherIntroTab1", ...).
     QString ActiveSheet() const;
-    QString NewPortName() const { return NewPortName_; }
+    QString NewPortName() const { return newPortName_; }
 
 protected:
     bool event(QEvent* e) override;
@@ -77,8 +77,9 @@ private:
     QLabel* EtherRedirLabel10;
     QLabel* SplatLabels[5];
 
-    PortList PortsBefore_;
-    QString NewPortName_;
+    PortList portsBefore_;
+    QString newPortName_;
 };
 
-extern TEthernetForm* EthernetForm;
+// The page while it exists; it clears itself when the page goes.
+extern QPointer<TEthernetForm> EthernetForm;

@@ -10,7 +10,7 @@
 #include "pages/art/Art.h"
 #include "pages/finished/ContactLines.h"
 
-TFinishedForm* FinishedForm = nullptr;
+QPointer<TFinishedForm> FinishedForm;
 
 TFinishedForm::TFinishedForm(QWidget* owner) : TChildForm(owner) {
     QWidget* panel = ClientPanel();

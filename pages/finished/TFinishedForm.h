@@ -2,6 +2,7 @@
 // Page 9: the end of the wizard. Congratulates the user, shows the support contacts and makes
 // Exit the default button.
 
+#include <QPointer>
 #include "app/TChildForm.h"
 
 class QLabel;
@@ -23,4 +24,5 @@ private:
     QLabel* webAddress_;
 };
 
-extern TFinishedForm* FinishedForm;
+// The page while it exists; it clears itself when the page goes.
+extern QPointer<TFinishedForm> FinishedForm;

@@ -6,7 +6,7 @@
 #include "app/FormKit.h"
 #include "pages/license/LicenseFile.h"
 
-TLicenseForm* LicenseForm = nullptr;
+QPointer<TLicenseForm> LicenseForm;
 
 TLicenseForm::TLicenseForm(QWidget* owner) : TChildForm(owner) {
     QWidget* panel = ClientPanel();

@@ -2,6 +2,7 @@
 // Page 1: the licence agreement. The text is read from the current directory on every
 // arrival; Next is offered only while "I accept" is chosen.
 
+#include <QPointer>
 #include "app/TChildForm.h"
 
 class QPlainTextEdit;
@@ -25,4 +26,5 @@ private:
     QRadioButton* declineRadioButton_;
 };
 
-extern TLicenseForm* LicenseForm;
+// The page while it exists; it clears itself when the page goes.
+extern QPointer<TLicenseForm> LicenseForm;

@@ -12,7 +12,7 @@
 #include "host/BrandingStore.h"
 #include "pages/art/Art.h"
 
-TModelForm* ModelForm = nullptr;
+QPointer<TModelForm> ModelForm;
 
 namespace {
 

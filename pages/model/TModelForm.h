@@ -2,6 +2,7 @@
 // Wizard page 7: the choice of the printer model, whose code picks the Producer installer
 // and the preferences store. A reseller's kit offers only its cassette printers.
 
+#include <QPointer>
 #include <array>
 
 #include "app/TChildForm.h"
@@ -38,4 +39,5 @@ private:
     std::array<QRadioButton*, models::kModelCount> ModelRadioButtons{};
 };
 
-extern TModelForm* ModelForm;
+// The page while it exists; it clears itself when the page goes.
+extern QPointer<TModelForm> ModelForm;

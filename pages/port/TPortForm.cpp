@@ -13,7 +13,7 @@
 #include "host/ComPorts.h"
 #include "pages/port/PortSearch.h"
 
-TPortForm* PortForm = nullptr;
+QPointer<TPortForm> PortForm;
 
 namespace {
 
@@ -124,7 +124,7 @@ void TPortForm::Activate() {
 }
 
 void TPortForm::HighlightNewPort(const QString& name) {
-    NewPortName_ = name;
+    newPortName_ = name;
     ClearListSelection();
     if (name.isEmpty()) {
         ShowHints(tr("The following COM ports have been found on your PC.  It appears that no "
@@ -141,7 +141,7 @@ void TPortForm::HighlightNewPort(const QString& name) {
 }
 
 void TPortForm::ResetPortHints() {
-    NewPortName_.clear();
+    newPortName_.clear();
     ClearListSelection();
     ShowHints(tr("The following COM ports have been found on your PC."),
               tr("If you know which COM port the printer is connected to, select that port in "

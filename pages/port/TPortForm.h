@@ -2,6 +2,7 @@
 // Wizard page 6: the choice of the COM port through which Producer will reach the printer,
 // from the list of the PC's ports or by searching all of them for a printer.
 
+#include <QPointer>
 #include <QString>
 
 #include "app/PageSlots.h"
@@ -27,7 +28,7 @@ public:
     void HighlightNewPort(const QString& name) override;
     void ResetPortHints() override;
 
-    QString NewPortName() const { return NewPortName_; }
+    QString NewPortName() const { return newPortName_; }
 
 private:
     void PortListBoxClick();
@@ -48,10 +49,11 @@ private:
     QProgressBar* PortProgressBar;
     QLabel* PortFoundLabel;
 
-    QString NewPortName_;
+    QString newPortName_;
     // Set while the page itself changes the list, so that only the user's choices count as
     // clicks.
     bool fillingList_ = false;
 };
 
-extern TPortForm* PortForm;
+// The page while it exists; it clears itself when the page goes.
+extern QPointer<TPortForm> PortForm;

@@ -9,7 +9,7 @@
 #include "pages/art/Art.h"
 #include "pages/producer/PortRegistration.h"
 
-TProducerForm* ProducerForm = nullptr;
+QPointer<TProducerForm> ProducerForm;
 
 namespace {
 

@@ -2,6 +2,7 @@
 // Wizard page 8: launches the Producer installer of the chosen model, waits for it, then
 // writes the chosen COM port into that Producer's preferences.
 
+#include <QPointer>
 #include "app/TChildForm.h"
 
 class QLabel;
@@ -22,4 +23,5 @@ private:
     QLabel* ProducerLabel2;
 };
 
-extern TProducerForm* ProducerForm;
+// The page while it exists; it clears itself when the page goes.
+extern QPointer<TProducerForm> ProducerForm;

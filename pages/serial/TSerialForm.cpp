@@ -5,7 +5,7 @@
 #include "app/FormKit.h"
 #include "pages/art/Art.h"
 
-TSerialForm* SerialForm = nullptr;
+QPointer<TSerialForm> SerialForm;
 
 TSerialForm::TSerialForm(QWidget* owner) : TChildForm(owner) {
     QWidget* panel = ClientPanel();

@@ -1,6 +1,7 @@
 #pragma once
 // Page 3: how to cable and power a serial printer; leads on to the COM port page.
 
+#include <QPointer>
 #include "app/TChildForm.h"
 
 class TSerialForm : public TChildForm {
@@ -12,4 +13,5 @@ public:
     void Activate() override;
 };
 
-extern TSerialForm* SerialForm;
+// The page while it exists; it clears itself when the page goes.
+extern QPointer<TSerialForm> SerialForm;

@@ -13,7 +13,7 @@
 #include "host/WaitClock.h"
 #include "pages/usb/UsbDriverChoice.h"
 
-TUsbForm* UsbForm = nullptr;
+QPointer<TUsbForm> UsbForm;
 
 namespace {
 
@@ -33,12 +33,6 @@ TUsbForm::TUsbForm(QWidget* owner) : TChildForm(owner) {
     NewPortTimer->setObjectName(QStringLiteral("NewPortTimer"));
     NewPortTimer->setSingleShot(true);
     connect(NewPortTimer, &QTimer::timeout, this, [this] { NewPortTimerTimer(); });
-}
-
-TUsbForm::~TUsbForm() {
-    if (UsbForm == this) {
-        UsbForm = nullptr;
-    }
 }
 
 QString TUsbForm::ActiveSheet() const {
@@ -74,7 +68,7 @@ void TUsbForm::Next() {
     if (Showing(UsbTabSheet1)) {
         StartInstallation();
     } else if (Showing(UsbTabSheet2)) {
-        if (RestartPending_) {
+        if (restartPending_) {
             ShowSheet(UsbTabSheet4Restart);
         } else {
             ShowSheet(UsbTabSheet3);
@@ -101,13 +95,13 @@ void TUsbForm::Back() {
 }
 
 void TUsbForm::StartInstallation() {
-    PortsBefore_.clear();
-    const std::string failure = ListComPorts(&PortsBefore_);
-    SnapshotTaken_ = true;
+    portsBefore_.clear();
+    const std::string failure = ListComPorts(&portsBefore_);
+    snapshotTaken_ = true;
     if (!failure.empty()) {
         ShowErrorMessage(FromAnsi(failure));
     }
-    SaveBeforePorts(PortsBefore_);
+    SaveBeforePorts(portsBefore_);
 
     DisableBack();
     DisableNext();
@@ -131,7 +125,7 @@ bool TUsbForm::InstallDriver() {
     }
     if (plan.restart) {
         // Registered before the installer starts, and kept even if it cannot start.
-        RestartPending_ = true;
+        restartPending_ = true;
         RegisterRunOnce(QStringLiteral("-rusb"));
         RestartNoticeLabel->show();
         RestartNoticeImage->show();
@@ -158,7 +152,7 @@ void TUsbForm::NewPortTimerTimer() {
         return;
     }
     // Against the list taken on step 1; step 3's Next finds the name again.
-    if (!FindNewPort(PortsBefore_).empty()) {
+    if (!FindNewPort(portsBefore_).empty()) {
         ShowSheet(UsbTabSheet3);
         return;
     }
@@ -169,11 +163,11 @@ void TUsbForm::HandOver() {
     // BeforePorts carries the list across a restart. When it cannot be read, the list taken
     // on step 1 of this run serves; with neither, nothing is known of the ports before, and
     // no port is called new.
-    bool known = SnapshotTaken_;
+    bool known = snapshotTaken_;
     if (std::optional<PortList> saved = ReadBeforePorts()) {
-        PortsBefore_ = std::move(*saved);
+        portsBefore_ = std::move(*saved);
         known = true;
     }
-    NewPortName_ = known ? FromAnsi(FindNewPort(PortsBefore_)) : QString();
-    Post(WM_SHOW_PORT_FORM, NewPortName_);
+    newPortName_ = known ? FromAnsi(FindNewPort(portsBefore_)) : QString();
+    Post(WM_SHOW_PORT_FORM, newPortName_);
 }

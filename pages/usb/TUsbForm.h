@@ -6,6 +6,7 @@
 // program starts again with "-rusb" and resumes on the hand-over step. The sheets' layout is
 // built in UsbSheets.cpp.
 
+#include <QPointer>
 #include <QString>
 
 #include "app/PageSlots.h"
@@ -21,20 +22,19 @@ class TUsbForm : public TChildForm, public UsbResume {
     Q_OBJECT
 public:
     explicit TUsbForm(QWidget* owner);
-    ~TUsbForm() override;
 
     void Back() override;
     void Next() override;
     void Activate() override;
 
     // UsbResume: read by the shell's close decision, and the "-rusb" start.
-    bool RestartPending() const override { return RestartPending_; }
+    bool RestartPending() const override { return restartPending_; }
     void ResumeAfterRestart() override;
 
     // The object name of the step shown ("UsbTabSheet1", ...).
     QString ActiveSheet() const;
-    QString NewPortName() const { return NewPortName_; }
-    const PortList& PortsBefore() const { return PortsBefore_; }
+    QString NewPortName() const { return newPortName_; }
+    const PortList& PortsBefore() const { return portsBefore_; }
     bool IsWatchingForNewPort() const;
 
 private:
@@ -64,11 +64,12 @@ private:
     QLabel* RestartNoticeLabel;
     QTimer* NewPortTimer;
 
-    PortList PortsBefore_;
-    // True once step 1 has listed the ports in this run, so PortsBefore_ holds that list.
-    bool SnapshotTaken_ = false;
-    QString NewPortName_;
-    bool RestartPending_ = false;
+    PortList portsBefore_;
+    // True once step 1 has listed the ports in this run, so portsBefore_ holds that list.
+    bool snapshotTaken_ = false;
+    QString newPortName_;
+    bool restartPending_ = false;
 };
 
-extern TUsbForm* UsbForm;
+// The page while it exists; it clears itself when the page goes.
+extern QPointer<TUsbForm> UsbForm;

@@ -12,7 +12,7 @@
 #include "pages/art/Art.h"
 #include "pages/welcome/WelcomeText.h"
 
-TWelcomeForm* WelcomeForm = nullptr;
+QPointer<TWelcomeForm> WelcomeForm;
 
 namespace {
 

@@ -2,6 +2,7 @@
 // Page 0: greets the user with the branded welcome text, shows the title and collage
 // pictures and offers the installation manual.
 
+#include <QPointer>
 #include "app/TChildForm.h"
 
 class QLabel;
@@ -26,4 +27,5 @@ private:
     QLabel* adobeRequiredLabel_;
 };
 
-extern TWelcomeForm* WelcomeForm;
+// The page while it exists; it clears itself when the page goes.
+extern QPointer<TWelcomeForm> WelcomeForm;

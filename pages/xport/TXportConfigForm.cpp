@@ -21,7 +21,7 @@
 #include "xport/XportDatagrams.h"
 #include "xport/net/TelnetClient.h"
 
-TXportConfigForm* XportConfigForm = nullptr;
+QPointer<TXportConfigForm> XportConfigForm;
 
 namespace {
 
@@ -170,22 +170,19 @@ TXportConfigForm::TXportConfigForm(QWidget* owner)
     connect(Telnet, &TelnetClient::DataAvailable, this,
             [this](const QByteArray& text) { TelnetDataAvailable(text); });
 
-    GetLocalAddress(LocalAddress_, LocalMask_);
+    GetLocalAddress(localAddress_, localMask_);
 }
 
 TXportConfigForm::~TXportConfigForm() {
     Shutdown();
-    if (XportConfigForm == this) {
-        XportConfigForm = nullptr;
-    }
 }
 
 void TXportConfigForm::SetDhcpMode(bool useDhcp) {
-    UseDhcp_ = useDhcp;
+    useDhcp_ = useDhcp;
 }
 
 bool TXportConfigForm::IsDone() const {
-    return State_ == Done;
+    return state_ == Done;
 }
 
 void TXportConfigForm::Back() {
@@ -200,7 +197,7 @@ void TXportConfigForm::Activate() {
     ProgressLabel->clear();
     UnreachableMemo->hide();
     EtherIpGrid->setEnabled(true);
-    State_ = Idle;
+    state_ = Idle;
     DisableNext();
     DisableBack();
     StartSearch(Searching);
@@ -210,9 +207,9 @@ void TXportConfigForm::Next() {
     if (shutDown_) {
         return;
     }
-    if (State_ == ChoosePrinter) {
+    if (state_ == ChoosePrinter) {
         ChooseAddressing();
-    } else if (State_ == EnterAddress) {
+    } else if (state_ == EnterAddress) {
         AcceptStaticValues();
     }
 }
@@ -225,7 +222,7 @@ void TXportConfigForm::StartSearch(int targetState) {
     ProgressLabel->setText(tr("Searching for printers on the LAN..."));
     ShowInfo(tr("Please wait..."));
     StartStateTimer(kSearchSeconds);
-    State_ = targetState;
+    state_ = targetState;
     MakeSocketActive();
     SendQuery();
 }
@@ -250,7 +247,7 @@ void TXportConfigForm::StateTimerTimer() {
 }
 
 void TXportConfigForm::HandleStateTimeout() {
-    switch (State_) {
+    switch (state_) {
         case Searching:
             ShowSearchResult();
             break;
@@ -261,7 +258,7 @@ void TXportConfigForm::HandleStateTimeout() {
             ContinueAfterRecheck();
             break;
         case IpSetupSent:
-            if (UseDhcp_) {
+            if (useDhcp_) {
                 StartSearch(Rechecking);
             } else {
                 InfoRichEdit->clear();
@@ -270,8 +267,8 @@ void TXportConfigForm::HandleStateTimeout() {
             }
             break;
         case SetupSent:
-            ++RetryCount_;
-            if (RetryCount_ < kMaxAttempts) {
+            ++retryCount_;
+            if (retryCount_ < kMaxAttempts) {
                 ConfigureSelected();
             } else {
                 InfoRichEdit->setPlainText(
@@ -281,7 +278,7 @@ void TXportConfigForm::HandleStateTimeout() {
             break;
         default:
             InfoRichEdit->setPlainText(tr("State timer timeout - Invalid state = ") +
-                                       QString::number(State_));
+                                       QString::number(state_));
             break;
     }
 }
@@ -289,7 +286,7 @@ void TXportConfigForm::HandleStateTimeout() {
 void TXportConfigForm::ShowSearchResult() {
     ProgressLabel->setText(tr("Search complete."));
     MakeSocketInactive();
-    State_ = ChoosePrinter;
+    state_ = ChoosePrinter;
     QString text;
     if (GridRowCount() < 2 || GridCell(0, 1).isEmpty()) {
         text = tr("No Vormatic® printers were found on the LAN.\n\n") +
@@ -316,17 +313,17 @@ void TXportConfigForm::ShowSearchResult() {
 
 void TXportConfigForm::ChooseAddressing() {
     EtherIpGrid->setEnabled(false);
-    if (UseDhcp_) {
-        NewAddress_ = 0;
-        NewMask_ = 0;
-        NewGateway_ = 0;
+    if (useDhcp_) {
+        newAddress_ = 0;
+        newMask_ = 0;
+        newGateway_ = 0;
         DisableBack();
         DisableNext();
-        RetryCount_ = 0;
+        retryCount_ = 0;
         ConfigureSelected();
         return;
     }
-    State_ = EnterAddress;
+    state_ = EnterAddress;
     EnableBack();
     PageControl->setCurrentWidget(QueryTab);
     IpAddressEdit->setFocus();
@@ -350,9 +347,9 @@ void TXportConfigForm::AcceptStaticValues() {
         QLineEdit* edit;
         QString name;
         AddressValue* target;
-    } fields[] = {{IpAddressEdit, tr("IP address"), &NewAddress_},
-                  {SubnetMaskEdit, tr("subnet mask"), &NewMask_},
-                  {DefaultGatewayEdit, tr("default gateway"), &NewGateway_}};
+    } fields[] = {{IpAddressEdit, tr("IP address"), &newAddress_},
+                  {SubnetMaskEdit, tr("subnet mask"), &newMask_},
+                  {DefaultGatewayEdit, tr("default gateway"), &newGateway_}};
     constexpr AddressValue kInvalid = 0xFFFFFFFFU;
     for (const auto& f : fields) {
         if (ParseAddress(f.edit->text().toStdString()) == kInvalid) {
@@ -368,7 +365,7 @@ void TXportConfigForm::AcceptStaticValues() {
         *f.target = ParseAddress(f.edit->text().toStdString());
     }
     DisableNext();
-    RetryCount_ = 0;
+    retryCount_ = 0;
     ConfigureSelected();
 }
 
@@ -377,8 +374,8 @@ void TXportConfigForm::ConfigureSelected() {
     ShowInfo(tr("Please wait..."));
     const int row = SelectedGridRow();
     const QString address = GridCell(0, row);
-    SelectedMac_ = GridCell(1, row);
-    if (IsOnLocalSubnet(ParseAddress(address.toStdString()), LocalAddress_, LocalMask_)) {
+    selectedMac_ = GridCell(1, row);
+    if (IsOnLocalSubnet(ParseAddress(address.toStdString()), localAddress_, localMask_)) {
         SendSetupRecord(address.toStdString());
     } else {
         SendIpSetup();
@@ -395,7 +392,7 @@ void TXportConfigForm::ContinueAfterRecheck() {
     }
     SelectGridRow(SelectedMacRow());
     const QString address = GridCell(0, SelectedGridRow());
-    if (IsOnLocalSubnet(ParseAddress(address.toStdString()), LocalAddress_, LocalMask_)) {
+    if (IsOnLocalSubnet(ParseAddress(address.toStdString()), localAddress_, localMask_)) {
         ProgressLabel->setText(tr("Configuring the printer's COM port..."));
         ShowInfo(tr("Please wait..."));
         StartTelnetSession();
@@ -407,7 +404,7 @@ void TXportConfigForm::ContinueAfterRecheck() {
 void TXportConfigForm::ReportComplete() {
     ProgressLabel->setText(tr("Configuration complete."));
     MakeSocketInactive();
-    State_ = Done;
+    state_ = Done;
     SelectGridRow(1);
     SelectGridRow(SelectedMacRow());
     ShowInfo(tr("The printer has been configured.\n\n") +
@@ -458,19 +455,19 @@ void TXportConfigForm::SendQuery() {
 void TXportConfigForm::SendSetupRecord(const std::string& destination) {
     StartStateTimer(kSearchSeconds);
     MakeSocketActive();
-    State_ = SetupSent;
-    NewAddress_ = xport::SetupAddress(NewAddress_);
-    SendDatagram(Bytes(xport::BuildSetupRecord(NewAddress_, NewMask_, NewGateway_)), destination);
+    state_ = SetupSent;
+    newAddress_ = xport::SetupAddress(newAddress_);
+    SendDatagram(Bytes(xport::BuildSetupRecord(newAddress_, newMask_, newGateway_)), destination);
 }
 
 void TXportConfigForm::SendIpSetup() {
     StartStateTimer(kIpSetupSeconds);
     MakeSocketActive();
-    State_ = IpSetupSent;
+    state_ = IpSetupSent;
     // Qt's UDP sockets hold the broadcast permission, which the subnet broadcast needs.
     SendDatagram(
-        Bytes(xport::BuildIpSetup(GridCell(1, SelectedGridRow()).toStdString(), NewAddress_)),
-        LocalBroadcastAddress(LocalAddress_, LocalMask_));
+        Bytes(xport::BuildIpSetup(GridCell(1, SelectedGridRow()).toStdString(), newAddress_)),
+        LocalBroadcastAddress(localAddress_, localMask_));
 }
 
 void TXportConfigForm::ReadPendingDatagrams() {
@@ -490,12 +487,12 @@ void TXportConfigForm::ReadPendingDatagrams() {
 
 void TXportConfigForm::IdUDPServerUDPRead(const QByteArray& datagram, const QString& source) {
     const xport::DatagramOutcome outcome = xport::HandleDatagram(
-        State_, reinterpret_cast<const std::uint8_t*>(datagram.constData()),
-        static_cast<std::size_t>(datagram.size()), source.toStdString(), LocalAddress_, LocalMask_);
+        state_, reinterpret_cast<const std::uint8_t*>(datagram.constData()),
+        static_cast<std::size_t>(datagram.size()), source.toStdString(), localAddress_, localMask_);
     using Kind = xport::DatagramOutcome::Kind;
     if (outcome.kind == Kind::SetupAcknowledged) {
         StartStateTimer(kRestartSeconds);
-        State_ = Restarting;
+        state_ = Restarting;
         return;
     }
     int row = GridRowCount() - 1;
@@ -586,7 +583,7 @@ void TXportConfigForm::SelectGridRow(int row) {
 
 int TXportConfigForm::SelectedMacRow() const {
     for (int row = 1; row < GridRowCount(); ++row) {
-        if (GridCell(1, row) == SelectedMac_) {
+        if (GridCell(1, row) == selectedMac_) {
             return row;
         }
     }

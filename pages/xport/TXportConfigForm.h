@@ -8,6 +8,7 @@
 // Next. The telnet half is in XportTelnetSession.cpp.
 
 #include <QByteArray>
+#include <QPointer>
 #include <QString>
 #include <QTimer>
 #include <string>
@@ -51,9 +52,9 @@ public:
     void SetDhcpMode(bool useDhcp);
     bool IsDone() const;
 
-    int State() const { return State_; }
-    int RetryCount() const { return RetryCount_; }
-    QString SelectedMac() const { return SelectedMac_; }
+    int State() const { return state_; }
+    int RetryCount() const { return retryCount_; }
+    QString SelectedMac() const { return selectedMac_; }
 
 protected:
     bool event(QEvent* e) override;
@@ -103,7 +104,7 @@ private:
     void SetGridRowCount(int rows);
     int SelectedGridRow() const;
     void SelectGridRow(int row);
-    // The first row from row 1 down whose MAC cell is SelectedMac_, or 1.
+    // The first row from row 1 down whose MAC cell is selectedMac_, or 1.
     int SelectedMacRow() const;
     void MarkUnreachable(int row, bool unreachable);
     void ShowInfo(const QString& text);
@@ -126,19 +127,20 @@ private:
     TelnetClient* Telnet;
     QTimer TelnetTimer;
 
-    int State_ = Idle;
-    int RetryCount_ = 0;
-    bool UseDhcp_ = false;
-    AddressValue LocalAddress_ = 0;
-    AddressValue LocalMask_ = 0;
-    AddressValue NewAddress_ = 0;
-    AddressValue NewMask_ = 0;
-    AddressValue NewGateway_ = 0;
-    QString SelectedMac_;
-    std::string TelnetText_;
-    bool MenuChosen_ = false;
+    int state_ = Idle;
+    int retryCount_ = 0;
+    bool useDhcp_ = false;
+    AddressValue localAddress_ = 0;
+    AddressValue localMask_ = 0;
+    AddressValue newAddress_ = 0;
+    AddressValue newMask_ = 0;
+    AddressValue newGateway_ = 0;
+    QString selectedMac_;
+    std::string telnetText_;
+    bool menuChosen_ = false;
     bool shutDown_ = false;
 };
 
 // The page while the Ethernet page shows it; null otherwise.
-extern TXportConfigForm* XportConfigForm;
+// The page while it exists; it clears itself when the page goes.
+extern QPointer<TXportConfigForm> XportConfigForm;

@@ -28,9 +28,9 @@ void TXportConfigForm::StartTelnetSession() {
     ProgressBar->setValue(0);
     ProgressBar->setMaximum(kSettingPrompts);
     TelnetMemo->clear();
-    MenuChosen_ = false;
-    TelnetText_.clear();
-    State_ = TelnetConnecting;
+    menuChosen_ = false;
+    telnetText_.clear();
+    state_ = TelnetConnecting;
     Telnet->SetHost(GridCell(0, SelectedGridRow()));
     Telnet->SetPort(xport::kTelnetSetupPort);
     Telnet->Connect(waits::Ms(kConnectTimeoutMs));
@@ -40,7 +40,7 @@ void TXportConfigForm::TelnetConnect() {
     if (shutDown_) {
         return;
     }
-    State_ = TelnetSession;
+    state_ = TelnetSession;
     TelnetTimer.setInterval(waits::Ms(kDialogueTimeoutMs));
     TelnetTimer.start();
 }
@@ -52,7 +52,7 @@ void TXportConfigForm::TelnetDataAvailable(const QByteArray& text) {
     for (const xport::TelnetSegment& segment : xport::SplitTelnetSegments(
              std::string_view(text.constData(), static_cast<std::size_t>(text.size())))) {
         AppendTranscript(segment.text, segment.endedAtCr);
-        TelnetText_ += segment.text;
+        telnetText_ += segment.text;
         PostShellMessage(this, WM_TELNET_STEP);
     }
 }
@@ -67,22 +67,22 @@ void TXportConfigForm::AppendTranscript(const std::string& segment, bool endedAt
 }
 
 void TXportConfigForm::RunTelnetStep() {
-    if (State_ != TelnetSession && State_ != TelnetConnecting) {
+    if (state_ != TelnetSession && state_ != TelnetConnecting) {
         return;  // the dialogue has ended; late text changes nothing
     }
-    const xport::TelnetStep step = xport::DecideTelnetStep(TelnetText_, MenuChosen_);
+    const xport::TelnetStep step = xport::DecideTelnetStep(telnetText_, menuChosen_);
     if (step.rule == xport::TelnetStep::Rule::None) {
         return;
     }
     if (step.chooseMenu) {
-        MenuChosen_ = true;
+        menuChosen_ = true;
     }
     for (const char c : step.keys) {
         Telnet->SendCharacter(c);
     }
     Telnet->Flush();
     if (step.clearText) {
-        TelnetText_.clear();
+        telnetText_.clear();
     }
     if (step.stepProgress) {
         ProgressBar->setValue(std::min(ProgressBar->value() + 1, ProgressBar->maximum()));
@@ -110,7 +110,7 @@ void TXportConfigForm::ReportConfigurationError() {
     }
     ProgressLabel->setText(tr("Configuration error."));
     MakeSocketInactive();
-    State_ = Done;
+    state_ = Done;
     ShowInfo(tr("Unable to connect to the printer to change its communications settings.\n\n") +
              tr("This may be due to an incorrect IP address, invalid Telnet port number, or the "
                 "printer may be malfunctioning.\n\n") +

@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "pages/art/Art.h"
-#include "pages/art/ArtDraw.h"
+#include "tools/render-art/drawings/ArtDraw.h"
 
 namespace {
 
@@ -76,6 +76,16 @@ std::vector<Picture> AllPictures() {
                    [] { return art::draw::NextGlyph(true); }});
     all.push_back({"Next glyph, disabled", glyph(art::NextGlyph, QIcon::Disabled), QSize(16, 16),
                    "next-disabled.png", [] { return art::draw::NextGlyph(false); }});
+    static const char* const kWindowIconFiles[] = {"window-icon-16.png", "window-icon-24.png",
+                                                   "window-icon-32.png", "window-icon-48.png",
+                                                   "window-icon-64.png", "window-icon-256.png"};
+    for (std::size_t i = 0; i < std::size(kWindowIconFiles); ++i) {
+        const int side = art::draw::kWindowIconSides[i];
+        all.push_back({kWindowIconFiles[i],
+                       [side] { return art::WindowIcon().pixmap(QSize(side, side), 1.0); },
+                       QSize(side, side), kWindowIconFiles[i],
+                       [side] { return art::draw::SquareProgramIcon(side); }});
+    }
     return all;
 }
 

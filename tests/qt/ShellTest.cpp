@@ -10,6 +10,9 @@
 #include "app/TChildForm.h"
 #include "host/Registry.h"
 #include "host/RunOnce.h"
+#include "pages/about/TAboutBox.h"
+#include "pages/ethernet/TEthernetForm.h"
+#include "pages/welcome/TWelcomeForm.h"
 #include "tests/support/DialogRecorder.h"
 #include "tests/support/Sandbox.h"
 #include "tests/support/TestMain.h"
@@ -41,6 +44,15 @@ private slots:
     void cleanup() {
         dialogs_.reset();
         sandbox_.reset();
+    }
+
+    void pageReferencesGoWithTheirPages() {
+        {
+            Wizard w;
+            Post(w, WM_SHOW_ETHERNET_FORM);
+            QVERIFY(WelcomeForm && EthernetForm && MainForm && AboutBox);
+        }
+        QVERIFY(!WelcomeForm && !EthernetForm && !MainForm && !AboutBox);
     }
 
     void startsOnWelcomeWithFixedClientArea() {

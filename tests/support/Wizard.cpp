@@ -2,7 +2,7 @@
 
 #include <QTest>
 
-#include "pages/WizardPages.h"
+#include "installer/WizardPages.h"
 #include "tests/support/Sandbox.h"
 
 Wizard::Wizard(const QStringList& arguments) : shell_(CreateWizard(arguments)) {

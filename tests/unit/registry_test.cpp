@@ -153,6 +153,7 @@ TEST(RegHiveText, DamageIsReportedWithFileAndLine) {
         {"REGEDIT4\r\n[K\r\n", 2},
         {"REGEDIT4\r\n[]\r\n", 2},
         {"REGEDIT4\r\n[-K]\r\n", 2},
+        {"REGEDIT4\r\n[\\\\-K]\r\n", 2},  // found by the fuzzer: written back as [-K]
         {"REGEDIT4\r\n[K]\r\n\"a\"=\"no end\r\n", 3},
         {"REGEDIT4\r\n[K]\r\n\"p\"=\"C:\\Path\"\r\n", 3},
         {"REGEDIT4\r\n[K]\r\n\"a\"=\"b\" trailing\r\n", 3},
@@ -261,6 +262,7 @@ TEST(RegHiveModel, NamesMatchWithoutCaseAndKeepTheirSpellingAndPlace) {
     EXPECT_TRUE(hive.KeyExists("HKEY_CURRENT_USER\\software"));
     EXPECT_FALSE(hive.KeyExists("HKEY_CURRENT_USER\\Soft"));
     EXPECT_THROW(hive.EnsureKey("HKEY_CURRENT_USER\\a\nb"), reg::RegistryError);
+    EXPECT_THROW(hive.EnsureKey("\\\\-K"), reg::RegistryError);  // would be written as [-K]
     EXPECT_THROW(key.SetValue(reg::RegValue::String("a\nb", "x")), reg::RegistryError);
 }
 

@@ -18,6 +18,7 @@
 #include <thread>
 
 #include "host/ExtendedProtocol.h"
+#include "host/WaitClock.h"
 #include "host/posix/SerialPosix.h"
 #include "tests/unit/TempDir.h"
 
@@ -298,6 +299,7 @@ TEST(SerialPty, FailedConfigureReleasesThePort) {
 }
 
 TEST(SerialPty, VanishedPortEndsInTimeOutWithoutHanging) {
+    const waits::ScopedSpeedup fast(10);  // the four tries take 0.4 s
     auto pty = std::make_unique<Pty>();
     const int before = OpenDescriptors();
     {
@@ -305,11 +307,12 @@ TEST(SerialPty, VanishedPortEndsInTimeOutWithoutHanging) {
         ASSERT_EQ(port.IsOpen(), 1);
         // The far end takes the frame, starts an answer and disappears.
         std::thread farEnd([&] {
-            const std::string frame = pty->Received(milliseconds(300));
+            // Within the first try: a try lasts 100 ms of real time here.
+            const std::string frame = pty->Received(milliseconds(20));
             EXPECT_EQ(frame, std::string("\x01V\x02\x03"
                                          "086\r"));
             pty->Send("\x01V\x06\x02RX2");
-            std::this_thread::sleep_for(milliseconds(50));
+            std::this_thread::sleep_for(milliseconds(20));
             pty->CloseMaster();
         });
         ExtendedProtocol protocol(&port);

@@ -5,8 +5,8 @@
 
 #include <algorithm>
 
-#include "pages/art/ArtKit.h"
-#include "pages/art/ArtParts.h"
+#include "tools/render-art/drawings/ArtKit.h"
+#include "tools/render-art/drawings/ArtParts.h"
 
 namespace art::parts {
 using namespace art::kit;

@@ -1,8 +1,7 @@
 #pragma once
 // The drawings behind the built-in pictures. They are the source of every picture: the wizard
 // shows PNG copies of them compiled into the program (pages/art/rendered/, written by
-// vormatic-render-art), which spares it the drawing at start-up, and draws a picture itself only
-// when its copy is missing. Each call draws afresh.
+// vormatic-render-art) and draws nothing itself. Each call draws afresh.
 
 #include <QPixmap>
 #include <QString>
@@ -18,6 +17,9 @@ QPixmap SerialConnectionPicture();
 QPixmap UsbConnectionPicture();
 QPixmap EthernetConnectionPicture();
 QPixmap ProgramIcon();
+// The program icon centred on a transparent square, for the window and the Windows executable.
+QPixmap SquareProgramIcon(int side);
+inline constexpr int kWindowIconSides[] = {16, 24, 32, 48, 64, 256};
 QPixmap ProducerPicture();
 // 32 x 32 message icons: alert (red), warning (amber triangle), notice (blue).
 QPixmap AlertIcon();

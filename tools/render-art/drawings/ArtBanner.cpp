@@ -7,9 +7,9 @@
 
 #include <algorithm>
 
-#include "pages/art/ArtDraw.h"
-#include "pages/art/ArtKit.h"
-#include "pages/art/ArtParts.h"
+#include "tools/render-art/drawings/ArtDraw.h"
+#include "tools/render-art/drawings/ArtKit.h"
+#include "tools/render-art/drawings/ArtParts.h"
 
 namespace art {
 using namespace art::kit;
@@ -154,6 +154,15 @@ QPixmap ProgramIcon() {
     QPainter p(&pixmap);
     Prepare(p);
     parts::PaintProgramIcon(p, QRectF(0, 0, 33, 41));
+    return pixmap;
+}
+
+QPixmap SquareProgramIcon(int side) {
+    QPixmap pixmap = Canvas(side, side, Qt::transparent);
+    QPainter p(&pixmap);
+    Prepare(p);
+    const double w = side * 33.0 / 41.0;
+    parts::PaintProgramIcon(p, QRectF((side - w) / 2, 0, w, side));
     return pixmap;
 }
 

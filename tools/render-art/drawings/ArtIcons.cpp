@@ -7,8 +7,8 @@
 #include <QPolygonF>
 #include <QRadialGradient>
 
-#include "pages/art/ArtDraw.h"
-#include "pages/art/ArtKit.h"
+#include "tools/render-art/drawings/ArtDraw.h"
+#include "tools/render-art/drawings/ArtKit.h"
 
 namespace art::draw {
 using namespace art::kit;

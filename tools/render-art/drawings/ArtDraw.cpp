@@ -1,11 +1,11 @@
 // The printers by model index, and the list of every picture with the file of its rendered copy.
 
-#include "pages/art/ArtDraw.h"
+#include "tools/render-art/drawings/ArtDraw.h"
 
 #include <array>
 
-#include "pages/art/ArtKit.h"
-#include "pages/art/ArtParts.h"
+#include "tools/render-art/drawings/ArtKit.h"
+#include "tools/render-art/drawings/ArtParts.h"
 
 namespace art {
 using namespace art::kit;
@@ -63,6 +63,10 @@ std::vector<Drawing> AllDrawings() {
     };
     for (int i = 0; i < parts::kModelCount; ++i) {
         all.push_back({QStringLiteral("printer-%1.png").arg(i), [i] { return PrinterPicture(i); }});
+    }
+    for (const int side : kWindowIconSides) {
+        all.push_back({QStringLiteral("window-icon-%1.png").arg(side),
+                       [side] { return SquareProgramIcon(side); }});
     }
     all.push_back({QStringLiteral("back.png"), [] { return BackGlyph(true); }});
     all.push_back({QStringLiteral("back-disabled.png"), [] { return BackGlyph(false); }});

@@ -6,7 +6,7 @@
 #include "app/Application.h"
 #include "app/TMainForm.h"
 #include "host/BrandingStore.h"
-#include "pages/WizardPages.h"
+#include "installer/WizardPages.h"
 
 namespace {
 // The branding store exists before any window: the About box and the pages read it.

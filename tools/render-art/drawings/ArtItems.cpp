@@ -8,7 +8,7 @@
 
 #include <algorithm>
 
-#include "pages/art/ArtKit.h"
+#include "tools/render-art/drawings/ArtKit.h"
 
 namespace art::kit {
 namespace {

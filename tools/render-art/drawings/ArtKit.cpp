@@ -1,4 +1,4 @@
-#include "pages/art/ArtKit.h"
+#include "tools/render-art/drawings/ArtKit.h"
 
 #include <algorithm>
 

@@ -7,9 +7,9 @@
 
 #include <array>
 
-#include "pages/art/ArtDraw.h"
-#include "pages/art/ArtKit.h"
-#include "pages/art/ArtParts.h"
+#include "tools/render-art/drawings/ArtDraw.h"
+#include "tools/render-art/drawings/ArtKit.h"
+#include "tools/render-art/drawings/ArtParts.h"
 
 namespace art::draw {
 using namespace art::kit;

@@ -1,4 +1,4 @@
-#include "pages/WizardPages.h"
+#include "installer/WizardPages.h"
 
 #include "app/PageSlots.h"
 #include "app/TMainForm.h"
@@ -19,7 +19,7 @@
 namespace {
 // A factory that constructs page class C and stores it in its process-wide reference.
 template <typename C>
-PageFactory Factory(C*& reference) {
+PageFactory Factory(QPointer<C>& reference) {
     return [&reference](QWidget* owner) -> TChildForm* {
         reference = new C(owner);
         return reference;
@@ -51,19 +51,5 @@ TMainForm* CreateWizard(const QStringList& arguments) {
     shell->setWindowIcon(art::WindowIcon());
     AboutBox = new TAboutBox(shell);
     shell->SetAboutBox(AboutBox);
-    // The pages die with the shell; their references must not outlive them.
-    QObject::connect(shell, &QObject::destroyed, [] {
-        WelcomeForm = nullptr;
-        LicenseForm = nullptr;
-        ConnectForm = nullptr;
-        SerialForm = nullptr;
-        UsbForm = nullptr;
-        EthernetForm = nullptr;
-        PortForm = nullptr;
-        ModelForm = nullptr;
-        ProducerForm = nullptr;
-        FinishedForm = nullptr;
-        AboutBox = nullptr;
-    });
     return shell;
 }
