@@ -5,10 +5,12 @@
 // process's three registry roots lead to empty keys of the test's own (TestPlatform.h).
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "host/Registry.h"
 #include "tests/unit/TempDir.h"
 #include "tests/unit/TestPlatform.h"
 
@@ -37,6 +39,16 @@ public:
         WriteBytes(path, content);
     }
 
+    // Stores the keys and values of a REGEDIT4 text in the root's hive, on either platform.
+    // The text is the whole hive: on POSIX it replaces the file, on Windows it adds to and
+    // overwrites the registry's values.
+    void seed(reg::Root root, const std::string& regeditText) const {
+        if (!registryDir_.empty()) {
+            std::filesystem::create_directories(registryDir_);
+        }
+        testplatform::SeedRegistry(hivePath(reg::RootName(root)), regeditText);
+    }
+
     // Points the registry folder elsewhere for the rest of the test.
     void setRegistryDir(const std::string& dir) { registryEnv_.Set(dir.c_str()); }
     void setSerialDevices(const char* list) { serialEnv_.Set(list); }
@@ -50,6 +62,21 @@ private:
     ScopedEnv serialEnv_;
     testplatform::RegistryRedirect redirect_;
 };
+
+// `names` in the order the registry lists a key's values that were added in this order:
+// unchanged, or sorted by name without regard to case where the registry sorts them (Wine).
+inline std::vector<std::string> InRegistryOrder(std::vector<std::string> names) {
+    if (!testplatform::ValuesEnumerateInInsertionOrder()) {
+        const auto lower = [](std::string text) {
+            std::transform(text.begin(), text.end(), text.begin(),
+                           [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+            return text;
+        };
+        std::sort(names.begin(), names.end(),
+                  [&](const std::string& a, const std::string& b) { return lower(a) < lower(b); });
+    }
+    return names;
+}
 
 // The names in a folder, sorted.
 inline std::vector<std::string> FolderEntries(const std::string& dir) {

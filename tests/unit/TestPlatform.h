@@ -31,9 +31,23 @@ private:
     std::string base_;  // Windows: the key below HKCU that holds the three roots
 };
 
+// Stores the values of a REGEDIT4 text as another program would have: POSIX writes the text
+// as the hive file `hivePath`; Windows writes each key and value of the text, of its own
+// kind, into the (redirected) registry and ignores `hivePath`.
+void SeedRegistry(const std::string& hivePath, const std::string& regeditText);
+
+// Runs `program` (no arguments) in `workingDir` with this process's environment, collects what
+// it writes to its standard output into `output` (lines ending in LF) and returns its exit code (-1
+// when it could not be started).
+int RunProgram(const std::string& program, const std::string& workingDir, std::string* output);
+
 // The number of handles the process holds (registry keys, files, devices), or -1 where the
 // system does not tell (POSIX: open descriptors).
 int OpenHandleCount();
+
+// False where the registry lists a key's values in another order than they were added (Wine
+// sorts them by name); the program must not depend on that order there.
+bool ValuesEnumerateInInsertionOrder();
 
 }  // namespace testplatform
 

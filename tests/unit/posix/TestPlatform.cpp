@@ -1,8 +1,11 @@
 // POSIX half of the test helpers.
 #include <dirent.h>
 #include <stdlib.h>
+#include <sys/wait.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <stdexcept>
 #include <vector>
 
@@ -34,6 +37,28 @@ std::string MakeTempFolder() {
 RegistryRedirect::RegistryRedirect() = default;
 RegistryRedirect::~RegistryRedirect() = default;
 
+void SeedRegistry(const std::string& hivePath, const std::string& regeditText) {
+    std::ofstream out(hivePath, std::ios::binary | std::ios::trunc);
+    out << regeditText;
+    if (!out.flush()) {
+        throw std::runtime_error("cannot write " + hivePath);
+    }
+}
+
+int RunProgram(const std::string& program, const std::string& workingDir, std::string* output) {
+    const std::string command = "cd '" + workingDir + "' && '" + program + "'";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr) {
+        return -1;
+    }
+    char chunk[256];
+    while (const std::size_t got = std::fread(chunk, 1, sizeof chunk, pipe)) {
+        output->append(chunk, got);
+    }
+    const int status = ::pclose(pipe);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
 int OpenHandleCount() {
     int count = 0;
     if (DIR* fds = ::opendir("/proc/self/fd")) {
@@ -44,6 +69,10 @@ int OpenHandleCount() {
         return count - 1;  // the listing's own descriptor
     }
     return -1;
+}
+
+bool ValuesEnumerateInInsertionOrder() {
+    return true;
 }
 
 }  // namespace testplatform
