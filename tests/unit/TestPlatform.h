@@ -45,6 +45,9 @@ int RunProgram(const std::string& program, const std::string& workingDir, std::s
 // system does not tell (POSIX: open descriptors).
 int OpenHandleCount();
 
+// True when the Windows program runs under Wine rather than on Windows itself.
+bool UnderWine();
+
 // False where the registry lists a key's values in another order than they were added (Wine
 // sorts them by name); the program must not depend on that order there.
 bool ValuesEnumerateInInsertionOrder();

@@ -71,6 +71,10 @@ int OpenHandleCount() {
     return -1;
 }
 
+bool UnderWine() {
+    return false;
+}
+
 bool ValuesEnumerateInInsertionOrder() {
     return true;
 }

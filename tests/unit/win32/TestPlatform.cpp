@@ -191,7 +191,10 @@ int RunProgram(const std::string& program, const std::string& workingDir, std::s
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
+    // The child reads nothing; it gets NUL rather than whatever this process was given.
+    HANDLE nothing = ::CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                   &inherit, OPEN_EXISTING, 0, nullptr);
+    startup.hStdInput = nothing;
     startup.hStdOutput = writeEnd;
     startup.hStdError = ::GetStdHandle(STD_ERROR_HANDLE);
     PROCESS_INFORMATION process{};
@@ -199,6 +202,9 @@ int RunProgram(const std::string& program, const std::string& workingDir, std::s
     const BOOL started = ::CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr,
                                           TRUE, 0, nullptr, workingDir.c_str(), &startup, &process);
     ::CloseHandle(writeEnd);
+    if (nothing != INVALID_HANDLE_VALUE) {
+        ::CloseHandle(nothing);
+    }
     if (!started) {
         ::CloseHandle(readEnd);
         return -1;
@@ -285,11 +291,15 @@ int OpenHandleCount() {
     return HandlesInTheSystemTable();
 }
 
+bool UnderWine() {
+    const HMODULE ntdll = ::GetModuleHandleA("ntdll.dll");
+    return ntdll != nullptr && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
 bool ValuesEnumerateInInsertionOrder() {
     // Windows enumerates a key's values in the order they were added; Wine's server keeps
     // them sorted by name.
-    const HMODULE ntdll = ::GetModuleHandleA("ntdll.dll");
-    return ntdll == nullptr || ::GetProcAddress(ntdll, "wine_get_version") == nullptr;
+    return !UnderWine();
 }
 
 }  // namespace testplatform

@@ -20,16 +20,9 @@
 #include "host/Registry.h"
 #include "tests/unit/RegistrySandbox.h"
 #include "tests/unit/TempDir.h"
+#include "tests/unit/TestPlatform.h"
 
-namespace {
-
-// True when the program runs under Wine rather than on Windows itself.
-bool UnderWine() {
-    const HMODULE ntdll = ::GetModuleHandleA("ntdll.dll");
-    return ntdll != nullptr && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
-}
-
-}  // namespace
+using testplatform::UnderWine;
 
 TEST(CommonAppDataPath, IsTheShellsFolderForAllUsers) {
     const std::string path = CommonAppDataPath();
