@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "host/IniFile.h"
 #include "tests/unit/TempDir.h"
@@ -359,4 +361,42 @@ TEST(WriteIniString, AValueWithLeadingBlanksIsWrittenTheSameEachTime) {
     WriteBytes(path, "[Send]\r\nPortName = COM1\r\n");
     ASSERT_TRUE(WriteIniString(path, "Send", "PortName", "COM2"));
     EXPECT_EQ(ReadBytes(path), "[Send]\r\nPortName = COM2\r\n");
+}
+
+TEST(WriteIniString, WritersOnSeveralThreadsLoseNoEntry) {
+    // The read-modify-replace cycle is held by the folder's lock (flock on POSIX, a named
+    // mutex on Windows), which keeps threads apart as it keeps processes apart.
+    TempDir dir;
+    const std::string path = dir / "config.ini";
+    WriteBytes(path, "[Send]\r\nPortName=COM1\r\n");
+    constexpr int kWriters = 3;
+    constexpr int kEntries = 30;
+    bool ok[kWriters] = {};
+    std::vector<std::thread> writers;
+    for (int w = 0; w < kWriters; ++w) {
+        writers.emplace_back([&, w] {
+            ok[w] = true;
+            for (int i = 0; i < kEntries; ++i) {
+                const std::string key =
+                    std::string(1, static_cast<char>('A' + w)) + std::to_string(i);
+                ok[w] = WriteIniString(path, "Keys", key, std::to_string(i)) && ok[w];
+            }
+        });
+    }
+    for (std::thread& writer : writers) {
+        writer.join();
+    }
+    for (int w = 0; w < kWriters; ++w) {
+        EXPECT_TRUE(ok[w]) << "a write of writer " << w << " failed";
+    }
+    int kept = 0;
+    for (int w = 0; w < kWriters; ++w) {
+        for (int i = 0; i < kEntries; ++i) {
+            const std::string key = std::string(1, static_cast<char>('A' + w)) + std::to_string(i);
+            kept += ReadIniString(path, "Keys", key) == std::to_string(i) ? 1 : 0;
+        }
+    }
+    EXPECT_EQ(kept, kWriters * kEntries);
+    EXPECT_EQ(ReadIniString(path, "Send", "PortName"), "COM1");
+    EXPECT_EQ(EntriesIn(dir.path()), 1u);
 }
