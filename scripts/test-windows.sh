@@ -123,7 +123,8 @@ done
 "$wineserver" -w
 "$wineserver" -p </dev/null >/dev/null 2>&1
 # One program first brings up the prefix's services (the device manager that makes the COM
-# ports among them): test programs that start together on a bare server can hang.
+# ports among them), its output to a file: services started by a test program would inherit
+# that program's output pipe, and CTest would wait for its end until the time limit.
 "$wine" reg query 'HKLM\Software\Wine\Ports' </dev/null >>"$logs/wineboot.log" 2>&1
 
 # --- The tests -------------------------------------------------------------------------------
