@@ -54,7 +54,7 @@ unsigned ExtendedProtocol::BuildFrame(char command, const char* data, char* fram
     frame[n++] = static_cast<char>(ctl::SOH);
     frame[n++] = command;
     frame[n++] = static_cast<char>(ctl::STX);
-    std::uint8_t sum = static_cast<std::uint8_t>(command);
+    auto sum = static_cast<std::uint8_t>(command);
     for (unsigned i = 0; i < dataLength; ++i) {
         frame[n++] = data[i];
         sum = static_cast<std::uint8_t>(sum + static_cast<std::uint8_t>(data[i]));

@@ -27,7 +27,7 @@ std::vector<TelnetSegment> SplitTelnetSegments(std::string_view received) {
 }
 
 std::string SettingAnswer(const std::string& telnetText) {
-    const std::string enter(1, kEnter);
+    std::string enter(1, kEnter);
     if (telnetText.find("Baudrate") != std::string::npos) {
         return "19200" + enter;
     }

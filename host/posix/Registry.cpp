@@ -32,7 +32,7 @@ namespace {
 constexpr const char* kSerialCommPath = "HARDWARE\\DEVICEMAP\\SERIALCOMM";
 
 std::string FolderOrThrow() {
-    const std::string folder = RegistryFolder();
+    std::string folder = RegistryFolder();
     if (folder.empty()) {
         throw RegistryError(
             "Unable to find the registry folder: neither VORMATIC_REGISTRY_DIR, "

@@ -48,8 +48,7 @@ void WaitForRoom(int fd, int ms) {
 }  // namespace
 
 SerialPosix::SerialPosix(const char* portName, int inputQueueSize, int outputQueueSize)
-    : open_(0),
-      inputQueueSize_(inputQueueSize),
+    : inputQueueSize_(inputQueueSize),
       outputQueueSize_(outputQueueSize),
       flowMode_(serial::kFlowXonXoff) {
     Open(portName);
@@ -105,7 +104,7 @@ void SerialPosix::Configure(int baudIndex, int dataBitsIndex, int stopBitsIndex,
         Release();
         return;
     }
-    const std::size_t baud = static_cast<std::size_t>(baudIndex);
+    const auto baud = static_cast<std::size_t>(baudIndex);
     // Raw bytes in both directions: no echo, no line editing, no character translation.
     t.c_iflag &=
         ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXANY);
@@ -189,6 +188,7 @@ bool SerialPosix::ReadByte(int* out) {
     if (n != 1) {
         return false;
     }
+    // NOLINTNEXTLINE(bugprone-signed-char-misuse): sign-extended on purpose, as ReadByte says
     *out = static_cast<signed char>(byte);
     return true;
 }

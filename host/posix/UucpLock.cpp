@@ -1,6 +1,6 @@
 #include "host/posix/UucpLock.h"
 
-#include <signal.h>
+#include <csignal>
 
 #include <algorithm>
 #include <cerrno>

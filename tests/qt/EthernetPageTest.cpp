@@ -55,7 +55,7 @@ private slots:
         QFile::remove(sandbox_->cdDir() + QLatin1Char('/') + QLatin1String(kInstaller));
         runLog_ = sandbox_->root() + QStringLiteral("/runs.log");
         dialogs_ = std::make_unique<DialogRecorder>();
-        waits::SetSpeedup(25);
+        waits::SetSpeedup(kXportSpeedup);
         sim_ = std::make_unique<XportSim>(QStringList{
             QStringLiteral("--restart-ms"), QStringLiteral("50"), QStringLiteral("--module"),
             lan_.Address(20) + QStringLiteral(",dhcp=") + lan_.Address(120)});
@@ -75,7 +75,7 @@ private slots:
         WalkToXportSheet(*wizard_, false);  // static chosen on Intro2
         QCOMPARE(Sheet(), QStringLiteral("EtherXportTab"));
         QVERIFY(!wizard_->backEnabled());  // not while the search runs
-        QTRY_VERIFY_WITH_TIMEOUT(wizard_->backEnabled(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(wizard_->backEnabled(), kXportCourseMs);
         wizard_->back();
         QCOMPARE(Sheet(), QStringLiteral("EtherIntroTab2"));
         QVERIFY(!XportConfigForm);
@@ -225,10 +225,9 @@ private:
     void PassXport() {
         wizard_ = std::make_unique<Wizard>();
         WalkToXportSheet(*wizard_, true);
-        QTRY_COMPARE_WITH_TIMEOUT(XportConfigForm->State(), int(TXportConfigForm::ChoosePrinter),
-                                  5000);
+        QTRY_VERIFY_WITH_TIMEOUT(ChoosingPrinter(*wizard_), kXportCourseMs);
         wizard_->next();
-        QTRY_VERIFY_WITH_TIMEOUT(XportConfigForm->IsDone(), 8000);
+        QTRY_VERIFY_WITH_TIMEOUT(XportConfigForm->IsDone(), kXportCourseMs);
         QTRY_VERIFY(wizard_->nextEnabled());  // the button follows the page's posted message
         wizard_->next();
         QVERIFY(!XportConfigForm);

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProcess>
+#include <QTextEdit>
 #include <QtTest>
 
 #include "app/Selections.h"
@@ -33,7 +34,7 @@ private slots:
         QVERIFY(MakeDemoCd(*sandbox_, sandbox_->root() + QStringLiteral("/install.log")));
         dialogs_ = std::make_unique<DialogRecorder>();
         ClearSelections();
-        waits::SetSpeedup(25);
+        waits::SetSpeedup(kXportSpeedup);
     }
     void cleanup() {
         // Every bridge the manager started goes with the test.
@@ -58,10 +59,14 @@ private slots:
 
         Wizard w;
         WalkToXportSheet(w, true);
-        QTRY_COMPARE_WITH_TIMEOUT(XportConfigForm->State(), int(TXportConfigForm::ChoosePrinter),
-                                  5000);
+        QTRY_VERIFY_WITH_TIMEOUT(ChoosingPrinter(w), kXportCourseMs);
         w.next();
-        QTRY_VERIFY_WITH_TIMEOUT(XportConfigForm->IsDone(), 8000);
+        QTRY_VERIFY2_WITH_TIMEOUT(
+            XportConfigForm->IsDone(),
+            qPrintable(QStringLiteral("state %1: ").arg(XportConfigForm->State()) +
+                       XportConfigForm->findChild<QTextEdit*>(QStringLiteral("InfoRichEdit"))
+                           ->toPlainText()),
+            kXportCourseMs);
         QTRY_VERIFY(w.nextEnabled());
         QCOMPARE(XportConfigForm->findChild<QLabel*>(QStringLiteral("ProgressLabel"))->text(),
                  QStringLiteral("Configuration complete."));

@@ -109,8 +109,7 @@ private slots:
         DialogRecorder dialogs;
         Wizard w;
         WalkToXportSheet(w, true);
-        QTRY_COMPARE_WITH_TIMEOUT(XportConfigForm->State(), int(TXportConfigForm::ChoosePrinter),
-                                  10000);
+        QTRY_VERIFY_WITH_TIMEOUT(ChoosingPrinter(w), 10000);
         auto* grid = XportConfigForm->findChild<QTableWidget*>(QStringLiteral("EtherIpGrid"));
         QCOMPARE(grid->item(0, 0)->text(), NetnsPair::ModuleAddress());
         w.next();

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include "pages/xport/TXportConfigForm.h"
 #include "tests/support/Sandbox.h"
 #include "tests/support/Walk.h"
 #include "tests/support/Wizard.h"
@@ -31,4 +32,9 @@ void WalkToXportSheet(Wizard& wizard, bool dhcp) {
     wizard.next();  // -> Intro2
     ClickNamed(wizard, dhcp ? "EtherDynamicRadioButton" : "EtherStaticRadioButton");
     wizard.next();  // -> Xport: the search starts
+}
+
+bool ChoosingPrinter(const Wizard& wizard) {
+    return XportConfigForm && XportConfigForm->State() == TXportConfigForm::ChoosePrinter &&
+           wizard.nextEnabled();
 }

@@ -5,6 +5,14 @@
 #include <QString>
 
 class Sandbox;
+
+// How much faster than real time the Xport sheet's waits run in these tests. Its search and
+// recheck windows are where a separate process (the module simulator) must answer: at 10 times
+// they last 300 ms, which a loaded two-core machine still meets; at 25 (120 ms) it did not.
+inline constexpr int kXportSpeedup = 10;
+// Far beyond a whole configuration course (search, set-up, restart, recheck, telnet) at that
+// speed, so that only a course that stalls runs into it.
+inline constexpr int kXportCourseMs = 30000;
 class Wizard;
 
 class LoopbackLan {
@@ -25,3 +33,8 @@ private:
 // Welcome -> licence -> connection choice "Ethernet" -> Intro1 -> Intro2 (the addressing
 // chosen) -> the Xport sheet, where the search starts.
 void WalkToXportSheet(Wizard& wizard, bool dhcp);
+
+// The search is over and the printer choice waits for the user: the state is reached and the
+// shell has enabled Next. The page enables Next by a posted message, after it changes its state,
+// so a test that clicks on the state alone can click a Next that is still disabled.
+bool ChoosingPrinter(const Wizard& wizard);

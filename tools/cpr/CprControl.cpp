@@ -18,6 +18,7 @@ constexpr std::chrono::milliseconds kStopGrace{3000};
 // when it ends; one that was killed cannot, so the value is removed here in any case.
 bool Retire(const std::vector<CprPort>& ports, std::string* error) {
     std::vector<BridgeId> bridges;
+    bridges.reserve(ports.size());
     for (const CprPort& port : ports) {
         bridges.push_back({port.pid, port.started});
     }

@@ -4,8 +4,8 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
-#include <signal.h>
 #include <unistd.h>
+#include <csignal>
 
 #include <algorithm>
 #include <cerrno>
@@ -22,7 +22,7 @@ constexpr std::chrono::milliseconds kShortConnection{1000};
 constexpr std::chrono::milliseconds kOwnerPoll{500};
 constexpr std::size_t kChunk = 4096;
 // Consumed bytes are moved out of the queue's way once they pass this mark.
-constexpr std::size_t kCompactAt = 16 * 1024;
+constexpr std::size_t kCompactAt = std::size_t{16} * 1024;
 
 }  // namespace
 

@@ -13,9 +13,9 @@
 // be sure that none outlives it, however it ends.
 
 #include <fcntl.h>
-#include <signal.h>
 #include <sys/syscall.h>
 #include <unistd.h>
+#include <csignal>
 
 #include <cerrno>
 #include <cstdio>

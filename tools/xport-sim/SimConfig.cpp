@@ -166,7 +166,7 @@ bool ParseSimConfig(int argc, const char* const* argv, SimConfig* config, std::s
         } else if (arg == "--status" && hasValue) {
             config->statusPath = argv[++i];
         } else if (arg == "--module" && hasValue) {
-            modules.push_back(argv[++i]);
+            modules.emplace_back(argv[++i]);
         } else {
             *error = "bad argument: " + arg;
             return false;

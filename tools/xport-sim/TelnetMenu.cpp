@@ -8,7 +8,6 @@ namespace {
 constexpr std::uint8_t kIac = 255;
 constexpr std::uint8_t kDont = 254;
 constexpr std::uint8_t kDo = 253;
-constexpr std::uint8_t kWont = 252;
 constexpr std::uint8_t kWill = 251;
 constexpr std::uint8_t kSb = 250;
 constexpr std::uint8_t kSe = 240;

@@ -172,6 +172,7 @@ void PaintRx8xx(QPainter& p) {  // 116 x 100
     p.drawEllipse(hub, 36, 8.5);
     p.restore();
     std::vector<double> angles;
+    angles.reserve(6);
     for (int i = 0; i < 6; ++i) {
         angles.push_back((15.0 + i * 60.0) * std::numbers::pi / 180.0);
     }
