@@ -4,6 +4,7 @@
 
 #include "app/Dialogs.h"
 #include "app/FormKit.h"
+#include "host/Version.h"
 
 Application::Application(int& argc, char** argv) : QApplication(argc, argv) {}
 
@@ -22,6 +23,6 @@ bool Application::notify(QObject* receiver, QEvent* event) {
 
 void InitApplication(QApplication& app) {
     app.setApplicationName(QString::fromLatin1(kApplicationTitle));
-    app.setApplicationVersion(QStringLiteral("1.71"));
+    app.setApplicationVersion(QString::fromLatin1(kProductVersion));
     InstallFontSubstitutes();
 }

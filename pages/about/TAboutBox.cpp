@@ -9,6 +9,7 @@
 #include "app/FormKit.h"
 #include "app/Launch.h"
 #include "host/BrandingStore.h"
+#include "host/Version.h"
 #include "pages/art/Art.h"
 #include "pages/finished/ContactLines.h"
 
@@ -44,7 +45,8 @@ TAboutBox::TAboutBox(QWidget* owner) : QDialog(owner) {
     company->setPalette(pal);
 
     MakeLabel(panel, "ProductName", tr("Vormatic®  Installer"), 96, 40, ArialFont(13, true));
-    MakeLabel(panel, "Version", tr("Version 1.71"), 128, 72, font);
+    MakeLabel(panel, "Version", tr("Version %1").arg(QString::fromLatin1(kProductVersion)), 128, 72,
+              font);
 
     MakeLabel(panel, "Label1", tr("Tech Support"), 24, 136, font);
     QLabel* phoneLabel = MakeLabel(panel, "PhoneLabel", tr("Phone:"), 40, 152, font);

@@ -1,7 +1,7 @@
 #pragma once
 // A temporary folder for one test, removed with everything in it when the test ends.
-
-#include <sys/stat.h>
+// Paths are native: "/tmp/vormatic-unit-x/name" on POSIX, "C:\...\vormatic-unit-x\name" on
+// Windows.
 
 #include <cstdlib>
 #include <filesystem>
@@ -10,19 +10,11 @@
 #include <string>
 #include <vector>
 
+#include "tests/unit/TestPlatform.h"
+
 class TempDir {
 public:
-    TempDir() {
-        const char* base = std::getenv("TMPDIR");
-        std::string pattern =
-            std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/vormatic-unit-XXXXXX";
-        std::vector<char> buffer(pattern.begin(), pattern.end());
-        buffer.push_back('\0');
-        if (::mkdtemp(buffer.data()) == nullptr) {
-            throw std::runtime_error("mkdtemp failed for " + pattern);
-        }
-        path_ = buffer.data();
-    }
+    TempDir() : path_(testplatform::MakeTempFolder()) {}
     ~TempDir() {
         std::error_code ignored;
         // Read-only files left by a test must not stop the clean-up.
@@ -35,8 +27,10 @@ public:
 
     // The folder, without a trailing separator.
     const std::string& path() const { return path_; }
-    // `name` inside the folder.
-    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+    // `name` inside the folder, joined with the platform's separator.
+    std::string operator/(const std::string& name) const {
+        return path_ + static_cast<char>(std::filesystem::path::preferred_separator) + name;
+    }
 
 private:
     std::string path_;
@@ -59,6 +53,6 @@ inline std::string ReadBytes(const std::string& path) {
 }
 
 inline bool IsDirectoryAt(const std::string& path) {
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+    std::error_code ignored;
+    return std::filesystem::is_directory(path, ignored);
 }

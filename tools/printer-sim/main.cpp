@@ -133,6 +133,8 @@ private:
             const std::string differences = LineDifferences(line);
             if (!differences.empty()) {
                 std::fprintf(stderr, "line settings differ: %s\n", differences.c_str());
+            } else {
+                std::fprintf(stderr, "line settings: 19200 8N1, XON/XOFF\n");
             }
         }
         const std::string answer = BuildAnswer(frame, options_);

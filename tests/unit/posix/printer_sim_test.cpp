@@ -271,6 +271,8 @@ TEST_F(PrinterSim, ChecksTheLineSettings) {
     std::string identity;
     ASSERT_TRUE(IdentifyPrinter(sim.Path(), &identity));
     EXPECT_EQ(sim.Log().find("line settings differ"), std::string::npos) << sim.Log();
+    EXPECT_NE(sim.Log().find("line settings: 19200 8N1, XON/XOFF\n"), std::string::npos)
+        << sim.Log();
 
     // A host that opens the port at 9600 without XON/XOFF.
     const int fd = ::open(sim.Path().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);

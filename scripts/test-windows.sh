@@ -1,0 +1,156 @@
+#!/usr/bin/env bash
+# Builds the Qt-free layers (host/ with its Windows half, the pure xport/ library) and their
+# unit tests for 64-bit Windows with MinGW-w64, and runs every test program under Wine in a
+# throwaway prefix inside the build folder: the registry tests on the prefix's registry, the
+# paths on its C: drive, the adapter list from the Linux interfaces. Three printer simulators
+# (build/tools/vormatic-printer-sim, built by the Linux build) answer on COM5, COM6 and COM7 of
+# the prefix; the Windows serial class must identify the first, whose line check has to report
+# 19200 8N1 with XON/XOFF, and get the result codes of a silent and a refusing printer from the
+# other two.
+#
+#   scripts/test-windows.sh            build folder build-win/, Linux build folder build/
+#   VORMATIC_WIN_BUILD=dir VORMATIC_BUILD=dir scripts/test-windows.sh
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+build=${VORMATIC_WIN_BUILD:-$top/build-win}
+linux_build=${VORMATIC_BUILD:-$top/build}
+started=$(date +%s)
+
+# --- Tools -----------------------------------------------------------------------------------
+wine_loader() {
+    if [ -x /usr/lib/wine/wine64 ]; then
+        echo /usr/lib/wine/wine64
+    else
+        command -v wine64 || command -v wine || true
+    fi
+}
+wine_server() {
+    if [ -x /usr/lib/wine/wineserver64 ]; then
+        echo /usr/lib/wine/wineserver64
+    else
+        command -v wineserver || true
+    fi
+}
+missing=()
+command -v x86_64-w64-mingw32-g++-posix >/dev/null || missing+=(g++-mingw-w64-x86-64-posix)
+[ -n "$(wine_loader)" ] || missing+=(wine64)
+[ -f /usr/src/googletest/googletest/CMakeLists.txt ] || missing+=(googletest)
+command -v cmake >/dev/null || missing+=(cmake)
+command -v ninja >/dev/null || missing+=(ninja-build)
+if [ ${#missing[@]} -gt 0 ]; then
+    sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
+        "${missing[@]}"
+fi
+wine=$(wine_loader)
+wineserver=$(wine_server)
+
+# --- Build -----------------------------------------------------------------------------------
+launcher=()
+if command -v ccache >/dev/null; then
+    launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+fi
+cmake -S "$top" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64-x86_64.cmake" \
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORMATIC_QT=OFF -DVORMATIC_BUILD_BENCH=OFF \
+    -DVORMATIC_WERROR=ON -DCMAKE_CROSSCOMPILING_EMULATOR="$wine" "${launcher[@]}" >/dev/null
+ninja -C "$build" -j"${VORMATIC_JOBS:-2}"
+
+sim=$linux_build/tools/vormatic-printer-sim
+if [ ! -x "$sim" ] || [ -f "$linux_build/build.ninja" ]; then
+    if [ ! -f "$linux_build/build.ninja" ]; then
+        cmake -S "$top" -B "$linux_build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+            "${launcher[@]}" >/dev/null
+    fi
+    ninja -C "$linux_build" -j"${VORMATIC_JOBS:-2}" vormatic-printer-sim >/dev/null
+fi
+built=$(date +%s)
+
+# --- A throwaway prefix, headless, with one wine server for the whole run ---------------------
+export WINEPREFIX=$build/wine-prefix
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="  # no Mono or Gecko installer dialogs
+unset DISPLAY WAYLAND_DISPLAY
+logs=$build/wine-logs
+if [ -d "$WINEPREFIX" ]; then
+    "$wineserver" -k 2>/dev/null || true  # a server left by an earlier run of this prefix
+fi
+rm -rf "$WINEPREFIX" "$logs"
+mkdir -p "$WINEPREFIX" "$logs"
+
+sim_pids=()
+cleanup() {
+    for pid in "${sim_pids[@]}"; do
+        kill "$pid" 2>/dev/null || true
+    done
+    "$wineserver" -k 2>/dev/null || true
+}
+trap cleanup EXIT
+
+"$wineserver" -p </dev/null >/dev/null 2>&1
+"$wine" wineboot -i </dev/null >"$logs/wineboot.log" 2>&1
+
+# Starts a simulator with `options`, its log in $logs/<name>.log, and waits for the first line
+# of its output: its pseudo-terminal, in $logs/<name>.out.
+start_sim() {
+    local name=$1
+    shift
+    "$sim" "$@" >"$logs/$name.out" 2>"$logs/$name.log" </dev/null &
+    sim_pids+=($!)
+    for _ in $(seq 100); do
+        [ -s "$logs/$name.out" ] && return
+        sleep 0.05
+    done
+    echo "printer simulator $name did not start" >&2
+    exit 1
+}
+identity="RX200 Vormatic Tag Printer v2.14"
+start_sim printer --check-line --identity "$identity"
+start_sim silent --fault silent
+start_sim nak --fault nak
+printer_tty=$(head -n1 "$logs/printer.out")
+silent_tty=$(head -n1 "$logs/silent.out")
+nak_tty=$(head -n1 "$logs/nak.out")
+
+# COM ports of the prefix are values under HKLM\Software\Wine\Ports; the server reads them
+# when it starts.
+for mapping in "COM5=$printer_tty" "COM6=$silent_tty" "COM7=$nak_tty"; do
+    "$wine" reg add 'HKLM\Software\Wine\Ports' /v "${mapping%%=*}" /d "${mapping#*=}" /f \
+        </dev/null >>"$logs/wineboot.log" 2>&1
+done
+"$wineserver" -k
+"$wineserver" -w
+"$wineserver" -p </dev/null >/dev/null 2>&1
+# One program first brings up the prefix's services (the device manager that makes the COM
+# ports among them), its output to a file: services started by a test program would inherit
+# that program's output pipe, and CTest would wait for its end until the time limit.
+"$wine" reg query 'HKLM\Software\Wine\Ports' </dev/null >>"$logs/wineboot.log" 2>&1
+
+# --- The tests -------------------------------------------------------------------------------
+export VORMATIC_WINE_COM_PRINTER=COM5 VORMATIC_WINE_COM_IDENTITY="$identity"
+export VORMATIC_WINE_COM_SILENT=COM6 VORMATIC_WINE_COM_NAK=COM7
+status=0
+ctest --test-dir "$build" -j"${VORMATIC_JOBS:-2}" --output-on-failure --timeout 120 </dev/null ||
+    status=1
+
+# The simulators' side: the exchanges reached them, and the printer saw the line settings.
+if ! grep -q "frame 'V'" "$logs/silent.log" || ! grep -q "frame 'V'" "$logs/nak.log"; then
+    echo "the silent or the refusing printer never received a frame" >&2
+    status=1
+fi
+if grep -q "line settings differ" "$logs/printer.log"; then
+    grep "line settings differ" "$logs/printer.log" | sort -u >&2
+    status=1
+elif seen=$(grep -m1 "^line settings: " "$logs/printer.log"); then
+    echo "printer simulator on $printer_tty (COM5): ${seen#line settings: }," \
+        "$(grep -c "frame 'V'" "$logs/printer.log") identifications answered"
+else
+    echo "the printer simulator on COM5 was never asked for its identity" >&2
+    status=1
+fi
+
+finished=$(date +%s)
+echo "Windows host layer under Wine: built in $((built - started)) s," \
+    "tests in $((finished - built)) s, $((finished - started)) s in all"
+exit $status
