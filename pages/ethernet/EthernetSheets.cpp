@@ -10,6 +10,7 @@
 #include <QStackedWidget>
 
 #include "app/FormKit.h"
+#include "app/SheetColumn.h"
 #include "pages/art/Art.h"
 #include "pages/ethernet/TEthernetForm.h"
 
@@ -20,59 +21,10 @@ constexpr int kSheetHeight = 385;
 constexpr int kLeft = 8;
 constexpr int kTextWidth = 433;
 constexpr int kGap = 12;
-constexpr int kIconSide = 32;
 constexpr int kBulletIndent = 20;
 
-QWidget* Sheet(QStackedWidget* control, const char* name) {
-    auto* sheet = new QWidget;
-    sheet->setObjectName(QString::fromLatin1(name));
-    sheet->resize(kSheetWidth, kSheetHeight);
-    control->addWidget(sheet);
-    return sheet;
-}
-
-// Stacks word-wrapped labels down a sheet, each as high as its text needs.
-class Column {
-public:
-    explicit Column(QWidget* sheet, int top = 8) : sheet_(sheet), top_(top) {}
-
-    QLabel* Text(const char* name, const QString& text, int indent = 0) {
-        const int width = kTextWidth - indent;
-        QLabel* label = MakeWrappedLabel(sheet_, name, text, QRect(kLeft + indent, top_, width, 10),
-                                         FormFont(13));
-        label->resize(width, label->heightForWidth(width));
-        top_ += label->height() + kGap;
-        return label;
-    }
-    // A text beside an icon.
-    QLabel* Noted(const char* imageName, const QPixmap& icon, const char* name,
-                  const QString& text) {
-        MakeImage(sheet_, imageName, icon, QRect(kLeft, top_, kIconSide, kIconSide));
-        const int indent = kIconSide + 8;
-        const int top = top_;
-        QLabel* label = Text(name, text, indent);
-        top_ = std::max(top_, top + kIconSide + kGap);
-        return label;
-    }
-    // A text with a bold "*" bullet to its left.
-    QLabel* Bulleted(const char* bulletName, const char* name, const QString& text) {
-        MakeLabel(sheet_, bulletName, QStringLiteral("*"), kLeft + 4, top_, FormFont(13, true));
-        return Text(name, text, kBulletIndent);
-    }
-    QRadioButton* Radio(const char* name, const QString& text) {
-        const int width = kTextWidth - 8;
-        QRadioButton* radio = MakeWrappedRadioButton(
-            sheet_, name, text, QRect(kLeft + 8, top_, width, 0), FormFont(13));
-        top_ += radio->height() + 8;
-        return radio;
-    }
-    void Skip(int pixels) { top_ += pixels; }
-    int Top() const { return top_; }
-
-private:
-    QWidget* sheet_;
-    int top_;
-};
+constexpr ColumnLayout kColumn{kLeft, kTextWidth, kGap};
+constexpr QSize kSheetSize(kSheetWidth, kSheetHeight);
 
 }  // namespace
 
@@ -88,9 +40,9 @@ void TEthernetForm::BuildSheets() {
     EtherPageControl->setObjectName(QStringLiteral("EtherPageControl"));
     EtherPageControl->setGeometry(136, 40, kSheetWidth, kSheetHeight);
 
-    EtherIntroTab1 = Sheet(EtherPageControl, "EtherIntroTab1");
+    EtherIntroTab1 = AddSheet(EtherPageControl, "EtherIntroTab1", kSheetSize);
     {
-        Column c(EtherIntroTab1);
+        SheetColumn c(EtherIntroTab1, kColumn);
         c.Text("EtherLabel2",
                tr("Using the printer's Ethernet port allows you to connect the printer to your "
                   "Local Area Network (LAN) and access it from your PC over the network."));
@@ -108,9 +60,9 @@ void TEthernetForm::BuildSheets() {
                   "After the printer has initialized, click the Next button below."));
     }
 
-    EtherIntroTab2 = Sheet(EtherPageControl, "EtherIntroTab2");
+    EtherIntroTab2 = AddSheet(EtherPageControl, "EtherIntroTab2", kSheetSize);
     {
-        Column c(EtherIntroTab2);
+        SheetColumn c(EtherIntroTab2, kColumn);
         c.Text("EtherLabel7",
                tr("Before you can install the driver, you must first determine or assign a "
                   "network IP address to the Ethernet adaptor in the printer.   How you do this "
@@ -134,7 +86,7 @@ void TEthernetForm::BuildSheets() {
                tr("Select the method used to get the printer's IP address and click Next."));
     }
 
-    EtherXportTab = Sheet(EtherPageControl, "EtherXportTab");
+    EtherXportTab = AddSheet(EtherPageControl, "EtherXportTab", kSheetSize);
     XportFormPanel = new QWidget(EtherXportTab);
     XportFormPanel->setObjectName(QStringLiteral("XportFormPanel"));
     XportFormPanel->setGeometry(0, 0, 449, 354);
@@ -143,9 +95,9 @@ void TEthernetForm::BuildSheets() {
     white.setColor(QPalette::Window, Qt::white);
     XportFormPanel->setPalette(white);
 
-    EtherRedirectTab1 = Sheet(EtherPageControl, "EtherRedirectTab1");
+    EtherRedirectTab1 = AddSheet(EtherPageControl, "EtherRedirectTab1", kSheetSize);
     {
-        Column c(EtherRedirectTab1);
+        SheetColumn c(EtherRedirectTab1, kColumn);
         c.Text("EtherRedirLabel1",
                tr("Now that the printer has an IP address assigned to it, it's time to install "
                   "the software, called a Redirector, that will create a \"virtual\" COM port on "
@@ -161,9 +113,9 @@ void TEthernetForm::BuildSheets() {
                tr("To launch the Redirector installation program, click the Next button below."));
     }
 
-    EtherRedirectTab1Wait = Sheet(EtherPageControl, "EtherRedirectTab1Wait");
+    EtherRedirectTab1Wait = AddSheet(EtherPageControl, "EtherRedirectTab1Wait", kSheetSize);
     {
-        Column c(EtherRedirectTab1Wait);
+        SheetColumn c(EtherRedirectTab1Wait, kColumn);
         c.Text("EtherRedirWait1Label1",
                tr("The COM Port Redirector is being installed.  Please follow all instructions. "
                   "  Installing the COM Port Redirector may also install the Microsoft .NET "
@@ -177,7 +129,7 @@ void TEthernetForm::BuildSheets() {
     }
 
     // Redirect2: the texts change with the manager's presence, so the rows have fixed room.
-    EtherRedirectTab2 = Sheet(EtherPageControl, "EtherRedirectTab2");
+    EtherRedirectTab2 = AddSheet(EtherPageControl, "EtherRedirectTab2", kSheetSize);
     {
         const QFont text = FormFont(13);
         EtherRedirLabel4 = MakeWrappedLabel(EtherRedirectTab2, "EtherRedirLabel4", QString(),
@@ -212,9 +164,9 @@ void TEthernetForm::BuildSheets() {
                                             QRect(kLeft, 334, kTextWidth, 40), text);
     }
 
-    EtherRedirectTab2Wait = Sheet(EtherPageControl, "EtherRedirectTab2Wait");
+    EtherRedirectTab2Wait = AddSheet(EtherPageControl, "EtherRedirectTab2Wait", kSheetSize);
     {
-        Column c(EtherRedirectTab2Wait);
+        SheetColumn c(EtherRedirectTab2Wait, kColumn);
         c.Bulleted("Label6", "Label2",
                    tr("When the Redirector starts, click the 'Add/Remove' button on the toolbar "
                       "to open the Com Ports dialog."));
@@ -228,9 +180,9 @@ void TEthernetForm::BuildSheets() {
                       "TCP Port field."));
     }
 
-    EtherRedirectTab3 = Sheet(EtherPageControl, "EtherRedirectTab3");
+    EtherRedirectTab3 = AddSheet(EtherPageControl, "EtherRedirectTab3", kSheetSize);
     {
-        Column c(EtherRedirectTab3);
+        SheetColumn c(EtherRedirectTab3, kColumn);
         c.Text("UsbLabel7",
                tr("In the next step, you will be asked to select the virtual COM port that was "
                   "created by the COM Port Redirector.  This is the port that will be used by "
@@ -238,9 +190,9 @@ void TEthernetForm::BuildSheets() {
         c.Text("UsbLabel8", tr("When you are ready, click the Next button to continue."));
     }
 
-    EtherRedirectTabFailed = Sheet(EtherPageControl, "EtherRedirectTabFailed");
+    EtherRedirectTabFailed = AddSheet(EtherPageControl, "EtherRedirectTabFailed", kSheetSize);
     {
-        Column c(EtherRedirectTabFailed);
+        SheetColumn c(EtherRedirectTabFailed, kColumn);
         c.Text("Label10", tr("Installation cannot continue without the COM Port Redirector."));
     }
 }

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "app/FormKit.h"
+#include "app/SheetColumn.h"
 #include "pages/art/Art.h"
 #include "pages/usb/TUsbForm.h"
 
@@ -18,45 +19,9 @@ constexpr int kSheetHeight = 337;
 constexpr int kLeft = 24;
 constexpr int kTextWidth = 361;
 constexpr int kGap = 11;
-constexpr int kIconSide = 32;
-constexpr int kIconIndent = kIconSide + 8;
 
-QWidget* Sheet(QStackedWidget* control, const char* name) {
-    auto* sheet = new QWidget;
-    sheet->setObjectName(QString::fromLatin1(name));
-    sheet->resize(kSheetWidth, kSheetHeight);
-    control->addWidget(sheet);
-    return sheet;
-}
-
-// Stacks word-wrapped labels down a sheet, each as high as its text needs.
-class Column {
-public:
-    explicit Column(QWidget* sheet) : sheet_(sheet) {}
-
-    QLabel* Text(const char* name, const QString& text, int indent = 0) {
-        const int width = kTextWidth - indent;
-        QLabel* label = MakeWrappedLabel(sheet_, name, text, QRect(kLeft + indent, top_, width, 10),
-                                         FormFont(13));
-        label->setTextFormat(Qt::PlainText);
-        label->resize(width, label->heightForWidth(width));
-        top_ += label->height() + kGap;
-        return label;
-    }
-    // A text to the right of an icon; `image` receives the icon's control.
-    QLabel* Noted(const char* imageName, const QPixmap& icon, QLabel** image, const char* name,
-                  const QString& text) {
-        *image = MakeImage(sheet_, imageName, icon, QRect(kLeft, top_, kIconSide, kIconSide));
-        const int top = top_;
-        QLabel* label = Text(name, text, kIconIndent);
-        top_ = std::max(top_, top + kIconSide + kGap);
-        return label;
-    }
-
-private:
-    QWidget* sheet_;
-    int top_ = 8;
-};
+constexpr ColumnLayout kColumn{kLeft, kTextWidth, kGap};
+constexpr QSize kSheetSize(kSheetWidth, kSheetHeight);
 
 }  // namespace
 
@@ -72,9 +37,9 @@ void TUsbForm::BuildSheets() {
     UsbPageControl->setObjectName(QStringLiteral("UsbPageControl"));
     UsbPageControl->setGeometry(kControlLeft, kControlTop, kSheetWidth, kSheetHeight);
 
-    UsbTabSheet1 = Sheet(UsbPageControl, "UsbTabSheet1");
+    UsbTabSheet1 = AddSheet(UsbPageControl, "UsbTabSheet1", kSheetSize);
     {
-        Column c(UsbTabSheet1);
+        SheetColumn c(UsbTabSheet1, kColumn);
         c.Text("UsbLabel2",
                tr("Using the printer's USB connection requires you to install a special driver on "
                   "your PC that will create a \"virtual\" serial COM port."));
@@ -87,43 +52,46 @@ void TUsbForm::BuildSheets() {
         c.Text("UsbLabel5", tr("When you are ready to install the USB \"virtual\" COM port "
                                "driver, click the Next button below."));
         Tab1WarningLabel =
-            c.Noted("Image1", art::WarningIcon(), &Image1, "Tab1WarningLabel",
+            c.Noted("Image1", art::WarningIcon(), "Tab1WarningLabel",
                     tr("Note: If the \"Found New Hardware Wizard\" presents a list of drivers to "
                        "chose from, be very careful to select the correct driver for your "
-                       "operating system."));
+                       "operating system."),
+                    &Image1);
     }
 
-    UsbTabSheet1Wait = Sheet(UsbPageControl, "UsbTabSheet1Wait");
+    UsbTabSheet1Wait = AddSheet(UsbPageControl, "UsbTabSheet1Wait", kSheetSize);
     {
-        Column c(UsbTabSheet1Wait);
+        SheetColumn c(UsbTabSheet1Wait, kColumn);
         c.Text("UsbWaitLabel", tr("Please wait while the USB drivers are installed..."));
     }
 
-    UsbTabSheet2 = Sheet(UsbPageControl, "UsbTabSheet2");
+    UsbTabSheet2 = AddSheet(UsbPageControl, "UsbTabSheet2", kSheetSize);
     {
-        Column c(UsbTabSheet2);
+        SheetColumn c(UsbTabSheet2, kColumn);
         c.Text("UsbTab2Label1", tr("Turn on the power to the Printer."));
         c.Text("UsbTab2Label2", tr("Connect the printer to your PC with a USB cable."));
         c.Text("UsbTab2Label3",
                tr("Windows will detect the new USB hardware and will begin the process of "
                   "creating the \"virtual\" serial COM port for it."));
-        c.Noted("NoticeImage1", art::NoticeIcon(), &NoticeImage1, "NoticeLabel1",
+        c.Noted("NoticeImage1", art::NoticeIcon(), "NoticeLabel1",
                 tr("You must wait until Windows completes the process of adding the new COM port "
-                   "to the system before you attempt to continue."));
+                   "to the system before you attempt to continue."),
+                &NoticeImage1);
         c.Text("UsbTab2Label4",
                tr("When Windows has notified you that the new hardware is installed and ready "
                   "for use, click the Next button to continue."));
-        RestartNoticeLabel = c.Noted(
-            "RestartNoticeImage", art::NoticeIcon(), &RestartNoticeImage, "RestartNoticeLabel",
-            tr("Note: Windows may require a restart. If so, allow the restart and this "
-               "installation program will automatically resume."));
+        RestartNoticeLabel =
+            c.Noted("RestartNoticeImage", art::NoticeIcon(), "RestartNoticeLabel",
+                    tr("Note: Windows may require a restart. If so, allow the restart and this "
+                       "installation program will automatically resume."),
+                    &RestartNoticeImage);
         RestartNoticeImage->hide();
         RestartNoticeLabel->hide();
     }
 
-    UsbTabSheet3 = Sheet(UsbPageControl, "UsbTabSheet3");
+    UsbTabSheet3 = AddSheet(UsbPageControl, "UsbTabSheet3", kSheetSize);
     {
-        Column c(UsbTabSheet3);
+        SheetColumn c(UsbTabSheet3, kColumn);
         c.Text("UsbLabel7",
                tr("In the next step, you will be asked to select the virtual COM port that was "
                   "created when the USB drivers were installed.  This is the port that will be "
@@ -131,9 +99,9 @@ void TUsbForm::BuildSheets() {
         c.Text("UsbLabel8", tr("When you are ready, click the Next button to continue."));
     }
 
-    UsbTabSheet4Restart = Sheet(UsbPageControl, "UsbTabSheet4Restart");
+    UsbTabSheet4Restart = AddSheet(UsbPageControl, "UsbTabSheet4Restart", kSheetSize);
     {
-        Column c(UsbTabSheet4Restart);
+        SheetColumn c(UsbTabSheet4Restart, kColumn);
         c.Text("UsbRestartLabel1",
                tr("You must restart your computer to complete the installation of the USB "
                   "drivers.  After your computer restarts, this program will be automatically "
