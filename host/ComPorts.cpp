@@ -28,6 +28,9 @@ std::string ListComPorts(PortList* target) {
     }
     try {
         for (const std::string& name : names) {
+            if (IsOrphanedPortValue(name)) {
+                continue;
+            }
             // The value name is the device; its data is the port name the serial driver opens.
             const std::optional<std::string> port =
                 reg::ReadString(reg::Root::LocalMachine, kSerialCommKey, name);

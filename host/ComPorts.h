@@ -11,7 +11,13 @@ using PortList = std::vector<std::string>;
 inline constexpr const char* kSerialCommKey = "HARDWARE\\DEVICEMAP\\SERIALCOMM";
 inline constexpr const char* kInstallerPrefsKey = "Software\\Quorvanta\\VormaticInstaller\\Prefs";
 
-// Appends the current port names to `target` (may be null: the key is still read).
+// True when the SERIALCOMM value `valueName` was registered by a program that has ended since
+// without removing it (POSIX, see host/posix/PortOwner.h): such a value names no port, and
+// may name a terminal someone else now has. Never on Windows, where the key is the drivers'.
+bool IsOrphanedPortValue(const std::string& valueName);
+
+// Appends the current port names to `target` (may be null: the key is still read). Values
+// whose owner is gone (IsOrphanedPortValue) are left out.
 // Returns "" on success, or the failure's text when a value could not be read; the names
 // read before the failure stay in `target`. A missing key is not a failure.
 std::string ListComPorts(PortList* target);

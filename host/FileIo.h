@@ -19,7 +19,9 @@ FileWriteState QueryFileWriteState(const std::string& path);
 
 // Writes `content` to a new file in the folder of `path` and renames it over `path`, so that
 // readers see either the old or the new file, never a part. A file that exists keeps its
-// permissions. False (and `path` untouched) on any failure.
+// permissions. False (and `path` untouched) on any failure. POSIX: the new file is
+// ".NAME.PID.N.tmp"; such files that an earlier writer of the same file left when it was
+// killed (its process has ended) are removed first.
 bool ReplaceFileAtomically(const std::string& path, const std::string& content);
 
 // Replaces the content of the file at `path`, keeping its permissions: atomically as above

@@ -1,7 +1,9 @@
 #pragma once
 // Small text helpers shared by the host services and the pages.
 
+#include <optional>
 #include <string>
+#include <string_view>
 
 // Returns the part of `text` before the first `separator` and leaves in `text` what
 // follows it; without a separator the whole text is returned and `text` becomes empty.
@@ -9,3 +11,7 @@ std::string SplitToken(std::string& text, const std::string& separator);
 
 // Case-insensitive comparison of two 8-bit texts (ASCII letters only fold).
 bool SameTextIgnoringCase(const std::string& a, const std::string& b);
+
+// The code points of strict UTF-8 (no overlong forms, no surrogates); nullopt when invalid.
+std::optional<std::u32string> DecodeUtf8(std::string_view text);
+bool IsValidUtf8(std::string_view text);

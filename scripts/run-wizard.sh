@@ -145,11 +145,13 @@ cd "$cd_dir"
 ./vormatic-installer "$@" || true
 # On the USB road with VORMATIC_WINDOWS_VERSION=6.0 the wizard registers itself to run once
 # more after a restart and closes. The demo plays the restart: it starts the autostart entry's
-# command in the entry's folder, as the next login would, and the wizard resumes.
+# command as the next login would (in the entry's Path=, or else the home folder, from where
+# the command changes to the CD folder itself), and the wizard resumes.
 for _ in 1 2 3; do
     [ -f "$autostart" ] || break
     split_exec "$(entry_value "$autostart" Exec)"
     folder=$(entry_value "$autostart" Path)
+    folder=${folder:-${HOME:-/}}
     [ ${#EXEC_ARGS[@]} -gt 0 ] && [ -d "$folder" ] || break
     echo "Restart: the wizard resumes as at the next login: ${EXEC_ARGS[*]} (in $folder)"
     (cd "$folder" && "${EXEC_ARGS[@]}") || true

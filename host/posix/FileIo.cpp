@@ -1,14 +1,17 @@
 // POSIX half of the file helpers: permission bits, write-then-rename replacement, in-place
 // replacement where a folder takes no new file, and the folder lock of update cycles.
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <csignal>
 
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <memory>
+#include <string>
 
 #include "host/FileIo.h"
 
@@ -46,6 +49,43 @@ bool WriteAll(int fd, const std::string& content) {
     return true;
 }
 
+// The process id in the name of a temporary file that a replacement of `name` made
+// (".NAME.PID.N.tmp"), or 0 when `entry` is not such a file.
+pid_t TemporaryOwner(const std::string& entry, const std::string& name) {
+    const std::string prefix = "." + name + ".";
+    const std::string suffix = ".tmp";
+    if (entry.size() <= prefix.size() + suffix.size() || entry.rfind(prefix, 0) != 0 ||
+        entry.compare(entry.size() - suffix.size(), suffix.size(), suffix) != 0) {
+        return 0;
+    }
+    const std::string middle =
+        entry.substr(prefix.size(), entry.size() - prefix.size() - suffix.size());
+    const std::string::size_type dot = middle.find('.');
+    if (dot == 0 || dot == std::string::npos || dot > 9 || dot + 1 == middle.size() ||
+        middle.find_first_not_of("0123456789.") != std::string::npos ||
+        middle.find('.', dot + 1) != std::string::npos) {
+        return 0;
+    }
+    return static_cast<pid_t>(std::stol(middle.substr(0, dot)));
+}
+
+// Removes the temporary files of earlier replacements of `name` whose writer has ended
+// without renaming them (it was killed, or the machine went down). A writer that still runs,
+// or whose id now belongs to another process, keeps its file.
+void RemoveStaleTemporaries(const std::string& folder, const std::string& name) {
+    DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+    if (dir == nullptr) {
+        return;
+    }
+    while (const dirent* entry = ::readdir(dir)) {
+        const pid_t owner = TemporaryOwner(entry->d_name, name);
+        if (owner > 0 && owner != ::getpid() && ::kill(owner, 0) != 0 && errno == ESRCH) {
+            ::unlinkat(::dirfd(dir), entry->d_name, 0);
+        }
+    }
+    ::closedir(dir);
+}
+
 }  // namespace
 
 FileWriteState QueryFileWriteState(const std::string& path) {
@@ -77,6 +117,7 @@ Replaced ReplaceByRename(const std::string& target, const std::string& content) 
     struct stat existing {};
     const bool exists = ::stat(target.c_str(), &existing) == 0;
 
+    RemoveStaleTemporaries(folder, name);
     // The temporary file sits in the same folder, so that the rename stays on one file system.
     std::string temporary;
     int fd = -1;

@@ -14,6 +14,7 @@
 
 #include "host/FileIo.h"
 #include "host/Registry.h"
+#include "host/Text.h"
 #include "host/posix/FileAccess.h"
 #include "host/posix/XdgConfig.h"
 
@@ -81,19 +82,22 @@ std::string CurrentDirectory() {
 
 // The entry runs once, as a RunOnce value does: a shell removes the entry ($0) before it
 // becomes the program, so a program that cannot start (the CD is not in the drive) is not
-// tried again at every login.
-constexpr const char* kRemoveThenRun = "rm -f -- \"$0\"; exec \"$@\"";
+// tried again at every login. The shell, not the launcher, changes to the CD folder ($1): a
+// launcher refuses an entry whose Path= is missing before anything of it runs, and the entry
+// would then stay for ever. A folder that is gone ends the shell quietly.
+constexpr const char* kRemoveThenRun =
+    "rm -f -- \"$0\"; cd -- \"$1\" 2>/dev/null || exit 0; shift; exec \"$@\"";
 
 std::string DesktopEntry(const std::string& entryPath, const std::string& programPath,
                          const std::string& argument, const std::string& workingDirectory) {
     std::string exec = "/bin/sh -c " + ExecArgument(kRemoveThenRun) + " " +
-                       ExecArgument(entryPath) + " " + ExecArgument(programPath);
+                       ExecArgument(entryPath) + " " + ExecArgument(workingDirectory) + " " +
+                       ExecArgument(programPath);
     if (!argument.empty()) {
         exec += " " + ExecArgument(argument);
     }
     std::string entry = "[Desktop Entry]\nType=Application\nName=Vormatic Installer\n";
     entry += "Exec=" + EscapeString(exec) + "\n";
-    entry += "Path=" + EscapeString(workingDirectory) + "\n";
     entry += "Terminal=false\n";
     return entry;
 }
@@ -126,6 +130,13 @@ bool RegisterRunOnceEntry(const std::string& programPath, const std::string& arg
     const std::string workingDirectory = CurrentDirectory();
     if (entryPath.empty() || workingDirectory.empty()) {
         return false;
+    }
+    // A desktop entry is UTF-8 text: launchers reject one that holds other bytes, so such a
+    // path is refused here, before anything is written.
+    for (const std::string* text : {&entryPath, &workingDirectory, &programPath, &argument}) {
+        if (!IsValidUtf8(*text)) {
+            return false;
+        }
     }
     std::optional<std::string> previous;
     try {

@@ -28,6 +28,7 @@
 #include "tests/support/Walk.h"
 #include "tools/cpr/BridgeProcess.h"
 #include "tools/cpr/CprControl.h"
+#include "tools/cpr/SerialCommEntry.h"
 #include "tools/cpr/manager/CprManagerWindow.h"
 
 namespace {
@@ -128,14 +129,17 @@ private slots:
         QCOMPARE(again.code, 1);
         QVERIFY(again.err.contains(QStringLiteral("no virtual port ") + one));
 
-        // A bridge that was killed outright cannot take its registry value along; the manager
-        // shows it stopped and removes the value for it.
+        // A bridge that was killed outright cannot take its registry value along: the value
+        // names no port from then on (the next terminal may get its pseudo-terminal), the
+        // manager shows the bridge stopped and removes the value for it.
         const CprPort killed = Book().front();
         QCOMPARE(QString::fromStdString(killed.device), two);
         ::kill(static_cast<pid_t>(killed.pid), SIGKILL);
+        QTRY_VERIFY(!Listed(two));
+        QVERIFY(IsCprPortRegistered(killed.device));
         QTRY_COMPARE(RunManager({QStringLiteral("--list")}).out,
                      QStringLiteral("%1\tlocalhost\t%2\tstopped\n").arg(two, port_));
-        QVERIFY(Listed(two));
+        QVERIFY(!IsCprPortRegistered(killed.device));
         QCOMPARE(RunManager({QStringLiteral("--remove-all")}).code, 0);
         QVERIFY(!Listed(two));
         QCOMPARE(RunManager({QStringLiteral("--list")}).out, QString());

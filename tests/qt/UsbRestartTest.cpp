@@ -138,15 +138,17 @@ private slots:
         QCOMPARE(command.arguments.mid(command.arguments.size() - 2),
                  (QStringList{QCoreApplication::applicationFilePath(), QStringLiteral("-rusb")}));
         QVERIFY(command.arguments.contains(QString::fromStdString(AutostartEntryPath())));
-        QCOMPARE(QDir(command.folder).canonicalPath(), QDir(sandbox.cdDir()).canonicalPath());
+        // The shell changes to the CD folder, which comes before the program.
+        QCOMPARE(command.folder, QString());
+        QCOMPARE(QDir(command.arguments.value(command.arguments.size() - 3)).canonicalPath(),
+                 QDir(sandbox.cdDir()).canonicalPath());
 
         QProcess second;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QString::fromLatin1(kExpectedPortVariable), port);
         second.setProcessEnvironment(environment);
         second.setProcessChannelMode(QProcess::MergedChannels);
-        second.setWorkingDirectory(command.folder);
-        // Start it from the folder the wizard is in now, so only Path= can put it in the CD.
+        // Start it from another folder, so only the entry's command can put it in the CD.
         QDir::setCurrent(sandbox.root());
         second.start(command.program, command.arguments);
         QVERIFY(second.waitForFinished(120000));

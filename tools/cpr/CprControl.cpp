@@ -6,6 +6,7 @@
 #include <exception>
 
 #include "host/Paths.h"
+#include "host/posix/PortOwner.h"
 #include "tools/cpr/BridgeProcess.h"
 #include "tools/cpr/SerialCommEntry.h"
 
@@ -13,6 +14,22 @@ namespace {
 
 constexpr std::chrono::milliseconds kStartLimit{5000};
 constexpr std::chrono::milliseconds kStopGrace{3000};
+
+// Removes the SERIALCOMM values of every virtual port whose owner has ended without removing
+// its value (a bridge or a printer simulator that was killed), so that the key lists only
+// ports someone holds. The inventory leaves such values out in any case; this tidies up.
+// `error` (may be null) gets the failure.
+bool PruneOrphans(std::string* error) {
+    try {
+        portowner::PruneOrphanedPorts();
+        return true;
+    } catch (const std::exception& e) {
+        if (error != nullptr) {
+            *error = std::string("cannot remove the values of ended ports: ") + e.what();
+        }
+        return false;
+    }
+}
 
 // Stops the ports' bridges and removes their registry values. A bridge removes its own value
 // when it ends; one that was killed cannot, so the value is removed here in any case.
@@ -23,7 +40,7 @@ bool Retire(const std::vector<CprPort>& ports, std::string* error) {
         bridges.push_back({port.pid, port.started});
     }
     StopBridges(bridges.data(), bridges.size(), kStopGrace);
-    bool ok = true;
+    bool ok = PruneOrphans(error);
     for (const CprPort& port : ports) {
         try {
             UnregisterCprPort(port.device);
@@ -55,6 +72,7 @@ bool AddCprPort(const std::string& host, int tcpPort, CprPort* added, std::strin
     if (!LoadPorts(folder, &ports, error)) {
         return false;
     }
+    PruneOrphans(nullptr);  // best effort: the port is what was asked for
     BridgeStart bridge;
     if (!StartBridge(BridgeProgramPath(), host, tcpPort, folder + "/bridges.log", kStartLimit,
                      &bridge, error)) {
@@ -84,6 +102,7 @@ bool ListCprPorts(std::vector<CprPortStatus>* ports, std::string* error) {
     if (!LoadPorts(folder, &noted, error)) {
         return false;
     }
+    PruneOrphans(nullptr);  // best effort: the list is what was asked for
     ports->clear();
     for (const CprPort& port : noted) {
         ports->push_back({port, IsBridgeRunning(port.pid, port.started)});

@@ -45,6 +45,7 @@ Relay::Relay(int master, std::string host, std::string port)
     : master_(master), host_(std::move(host)), port_(std::move(port)) {}
 
 Relay::~Relay() {
+    EndFailures();
     CloseSocket();
 }
 
@@ -167,9 +168,17 @@ bool Relay::ReadMaster() {
     const std::size_t room = std::min(sizeof buffer, kBufferLimit - toTcp_.Size());
     const ssize_t n = ::read(master_, buffer, room);
     if (n > 0) {
-        toTcp_.Append(buffer, static_cast<std::size_t>(n));
-        if (link_ == Link::kIdle) {
+        if (link_ != Link::kIdle) {
+            toTcp_.Append(buffer, static_cast<std::size_t>(n));
+        } else if (const Clock::time_point now = Clock::now(); now >= nextWriterTry_) {
+            // The writer brings the next try forward, at most once per kFirstPause: the
+            // background tries keep their growing pause whatever it writes.
+            nextWriterTry_ = now + kFirstPause;
+            toTcp_.Append(buffer, static_cast<std::size_t>(n));
             StartConnect();
+        } else {
+            // Nothing at the other end of the line.
+            dropped_ += static_cast<std::size_t>(n);
         }
         return true;
     }
@@ -299,22 +308,45 @@ void Relay::Connected() {
     const int on = 1;
     ::setsockopt(socket_, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
     ::setsockopt(socket_, SOL_SOCKET, SO_KEEPALIVE, &on, sizeof on);
+    EndFailures();
     LogLine("connected to %s:%s", host_.c_str(), port_.c_str());
 }
 
 void Relay::ConnectFailed() {
     CloseSocket();
-    if (!toTcp_.Empty()) {
-        LogLine("cannot reach %s:%s (%s); %zu byte(s) from the port dropped", host_.c_str(),
-                port_.c_str(), lastError_.c_str(), toTcp_.Size());
-        toTcp_.Clear();
+    const std::string failure = lastError_;
+    const std::size_t dropped = toTcp_.Size();
+    toTcp_.Clear();
+    if (failure == lastFailure_) {
+        // The same failure again: counted, and told once when something else happens.
+        ++failures_;
+        dropped_ += dropped;
     } else {
-        LogLine("cannot reach %s:%s (%s)", host_.c_str(), port_.c_str(), lastError_.c_str());
+        EndFailures();
+        lastFailure_ = failure;
+        if (dropped != 0) {
+            LogLine("cannot reach %s:%s (%s); %zu byte(s) from the port dropped", host_.c_str(),
+                    port_.c_str(), failure.c_str(), dropped);
+        } else {
+            LogLine("cannot reach %s:%s (%s)", host_.c_str(), port_.c_str(), failure.c_str());
+        }
     }
     ScheduleRetry();
 }
 
+void Relay::EndFailures() {
+    if (failures_ != 0 || dropped_ != 0) {
+        LogLine("cannot reach %s:%s (%s): %zu more failed tr%s; %zu byte(s) from the port dropped",
+                host_.c_str(), port_.c_str(), lastFailure_.c_str(), failures_,
+                failures_ == 1 ? "y" : "ies", dropped_);
+    }
+    lastFailure_.clear();
+    failures_ = 0;
+    dropped_ = 0;
+}
+
 void Relay::Drop(const std::string& reason) {
+    EndFailures();
     LogLine("connection to %s:%s lost: %s", host_.c_str(), port_.c_str(), reason.c_str());
     const bool lasted = Clock::now() - connectedAt_ >= kShortConnection;
     CloseSocket();

@@ -6,7 +6,11 @@
 // The TCP side
 // - connects at start; when the printer cannot be reached, the relay goes on and tries again
 //   as soon as the next byte comes from the port, and in the background after a pause that
-//   grows from 1 s to 30 s;
+//   grows from 1 s to 30 s. Writes bring a try forward at most once a second and do not
+//   shorten the background pause, so a program that writes without end makes one try a
+//   second, not one a write; bytes written in between are dropped. A failure that repeats
+//   the one before is counted rather than logged, and the count is told with the next other
+//   event, so that an unreachable printer costs a line or two of log, not one a try;
 // - connects without blocking; bytes from the port wait for the connection, and are dropped
 //   when it fails or takes longer than kConnectTimeout, as they would be on a serial line
 //   with nothing at the other end;
@@ -86,6 +90,7 @@ private:
     void FinishConnect();
     void Connected();
     void ConnectFailed();
+    void EndFailures();
     void Drop(const std::string& reason);
     void ScheduleRetry();
     void CloseSocket();
@@ -105,4 +110,9 @@ private:
     bool retryPending_ = false;
     Clock::time_point retryAt_{};
     std::chrono::milliseconds pause_{1000};
+    Clock::time_point nextWriterTry_{};
+    // Failed tries since the one logged (lastFailure_), and bytes from the port dropped since.
+    std::string lastFailure_;
+    std::size_t failures_ = 0;
+    std::size_t dropped_ = 0;
 };

@@ -27,10 +27,6 @@ std::string CprValueName(const std::string& devicePath) {
     return kValuePrefix + devicePath.substr(devicePath.find_last_of('/') + 1);
 }
 
-void RegisterCprPort(const std::string& devicePath) {
-    reg::WriteString(reg::Root::LocalMachine, kSerialCommKey, CprValueName(devicePath), devicePath);
-}
-
 void UnregisterCprPort(const std::string& devicePath) {
     for (const std::string& name : reg::ValueNames(reg::Root::LocalMachine, kSerialCommKey)) {
         if (IsCprValueOf(name, devicePath)) {

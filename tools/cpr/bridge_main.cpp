@@ -3,10 +3,11 @@
 //   vormatic-cpr-bridge HOST PORT
 //
 // Opens a pseudo-terminal, registers its slave in the emulated HKLM SERIALCOMM key (see
-// SerialCommEntry.h), prints the slave's path on the first line of stdout and relays bytes
-// between the port and TCP HOST:PORT (see Relay.h) until SIGTERM, SIGINT or SIGHUP; then it
-// removes its registry value and exits with 0. After the path, stdout is let go (pointed at
-// /dev/null), so that a starter reading it sees its end; diagnostics go to stderr.
+// SerialCommEntry.h) as the value's owner (host/posix/PortOwner.h), prints the slave's path on the
+// first line of stdout and relays bytes between the port and TCP HOST:PORT (see Relay.h) until
+// SIGTERM, SIGINT or SIGHUP; then it removes its registry value and exits with 0. After the path,
+// stdout is let go (pointed at /dev/null), so that a starter reading it sees its end; diagnostics
+// go to stderr.
 //
 // With VORMATIC_CPR_OWNER_PID set to a process id, the bridge also ends (the same way) when
 // that process ends, so that a test or a script that starts bridges through the manager can
@@ -24,6 +25,7 @@
 #include <string>
 
 #include "host/Registry.h"
+#include "host/posix/PortOwner.h"
 #include "tools/cpr/BridgeLog.h"
 #include "tools/cpr/Endpoint.h"
 #include "tools/cpr/PseudoTerminal.h"
@@ -119,10 +121,9 @@ int main(int argc, char** argv) {
         LogLine("cannot open a pseudo-terminal: %s", error.c_str());
         return 1;
     }
-    try {
-        RegisterCprPort(terminal.path);
-    } catch (const reg::RegistryError& e) {
-        LogLine("cannot register %s: %s", terminal.path.c_str(), e.what());
+    portowner::OwnedPort owned;
+    if (!owned.Register(CprValueName(terminal.path), terminal.path, &error)) {
+        LogLine("cannot register %s: %s", terminal.path.c_str(), error.c_str());
         ClosePseudoTerminal(&terminal);
         return 1;
     }
@@ -137,7 +138,7 @@ int main(int argc, char** argv) {
 
     int status = clean ? 0 : 1;
     try {
-        UnregisterCprPort(terminal.path);
+        owned.Unregister();
     } catch (const reg::RegistryError& e) {
         LogLine("cannot unregister %s: %s", terminal.path.c_str(), e.what());
         status = 1;

@@ -26,6 +26,7 @@
 
 #include "host/ComPorts.h"
 #include "host/Registry.h"
+#include "host/posix/PortOwner.h"
 #include "tools/printer-sim/LineCheck.h"
 #include "tools/printer-sim/PrinterLine.h"
 #include "tools/printer-sim/SimOptions.h"
@@ -228,17 +229,15 @@ int main(int argc, char** argv) {
         return 1;
     }
     // The port appears in the emulated SERIALCOMM key the way a virtual port driver adds
-    // itself on Windows: a device value name, the port name as data.
+    // itself on Windows: a device value name, the port name as data. The simulator owns the
+    // value while it runs, so that the value does not outlive it as a port, however it ends.
     const std::string valueName =
         "\\Device\\VormaticPrinterSim" + path.substr(path.find_last_of('/') + 1);
-    if (options.registerPort) {
-        try {
-            reg::WriteString(reg::Root::LocalMachine, kSerialCommKey, valueName, path);
-        } catch (const reg::RegistryError& e) {
-            std::fprintf(stderr, "vormatic-printer-sim: cannot register %s: %s\n", path.c_str(),
-                         e.what());
-            return 1;
-        }
+    portowner::OwnedPort owned;
+    if (options.registerPort && !owned.Register(valueName, path, &error)) {
+        std::fprintf(stderr, "vormatic-printer-sim: cannot register %s: %s\n", path.c_str(),
+                     error.c_str());
+        return 1;
     }
     std::printf("%s\n", path.c_str());
     std::fflush(stdout);
@@ -252,7 +251,7 @@ int main(int argc, char** argv) {
     int status = 0;
     if (options.registerPort) {
         try {
-            reg::DeleteValue(reg::Root::LocalMachine, kSerialCommKey, valueName);
+            owned.Unregister();
         } catch (const reg::RegistryError& e) {
             std::fprintf(stderr, "vormatic-printer-sim: cannot unregister %s: %s\n", path.c_str(),
                          e.what());

@@ -1,5 +1,9 @@
 // COM ports on POSIX: the live serial devices in the emulated SERIALCOMM key, the sysfs scan,
 // and the registry's hive files when they are damaged or cannot be written.
+#include <sys/wait.h>
+#include <unistd.h>
+#include <csignal>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,6 +13,7 @@
 
 #include "host/ComPorts.h"
 #include "host/Registry.h"
+#include "host/posix/PortOwner.h"
 #include "host/posix/SerialDevices.h"
 #include "tests/unit/RegistrySandbox.h"
 
@@ -46,6 +51,37 @@ TEST(ListComPorts, LiveDevicesComeFirstThenRegisteredPorts) {
     // The live list is not stored: the hive holds the registered ports only.
     const std::string hive = ReadBytes(box.localMachineHive());
     EXPECT_EQ(hive.find("ttyUSB0"), std::string::npos) << hive;
+}
+
+TEST(ListComPorts, AValueWhoseOwnerIsGoneIsNoPortAndIsPruned) {
+    RegistrySandbox box;
+    reg::WriteString(Root::LocalMachine, kSerialCommKey, "\\Device\\Redirector0", "COM9");
+    portowner::OwnedPort live;
+    std::string error;
+    ASSERT_TRUE(live.Register("\\Device\\VormaticLive0", "/dev/pts/70", &error)) << error;
+    // An owner killed before it could remove its value.
+    const pid_t killed = ::fork();
+    ASSERT_GE(killed, 0);
+    if (killed == 0) {
+        portowner::OwnedPort port;
+        std::string ignored;
+        static_cast<void>(port.Register("\\Device\\VormaticGone0", "/dev/pts/71", &ignored));
+        ::raise(SIGKILL);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(killed, &status, 0), killed);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    EXPECT_EQ(reg::ValueNames(Root::LocalMachine, kSerialCommKey).size(), 3u);
+
+    PortList ports;
+    EXPECT_EQ(ListComPorts(&ports), "");
+    EXPECT_EQ(ports, (PortList{"COM9", "/dev/pts/70"}));
+
+    EXPECT_EQ(portowner::PruneOrphanedPorts(), 1);
+    EXPECT_EQ(reg::ValueNames(Root::LocalMachine, kSerialCommKey),
+              (std::vector<std::string>{"\\Device\\Redirector0", "\\Device\\VormaticLive0"}));
+    live.Unregister();
+    EXPECT_TRUE(FolderEntries(box.registryDir() + "/serialcomm-owners").empty());
 }
 
 TEST(ListComPorts, AStoredValueCannotHideBehindALiveName) {

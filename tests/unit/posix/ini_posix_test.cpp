@@ -3,14 +3,20 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <csignal>
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <string>
+#include <thread>
 
 #include "host/IniFile.h"
+#include "host/Registry.h"
+#include "tests/unit/RegistrySandbox.h"
 #include "tests/unit/TempDir.h"
 
 namespace {
@@ -151,4 +157,51 @@ TEST(WriteIniString, AFolderThatCannotTakeANewFileIsUpdatedInPlace) {
     EXPECT_EQ(ModeOf(path), 0666u);
     EXPECT_EQ(EntriesIn(folder), 1u);
     ::chmod(folder.c_str(), 0755);
+}
+
+TEST(WriteIniString, AWriterKilledMidReplaceLeavesNothingAfterTheNextWrite) {
+    // config.ini and a registry hive, each written by a process killed (SIGKILL) while its
+    // new file is not yet renamed into place.
+    RegistrySandbox box;
+    const std::string ini = box.dir() / "config.ini";
+    const std::pair<std::string, std::function<void(const std::string&)>> rows[] = {
+        {ini, [&](const std::string& v) { WriteIniString(ini, "Send", "PortName", v); }},
+        {box.currentUserHive(), [](const std::string& v) {
+             reg::WriteString(reg::Root::CurrentUser, "Software", "PortName", v);
+         }}};
+    for (const auto& [path, update] : rows) {
+        update("COM1");
+        const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+        const std::string temporary = "." + std::filesystem::path(path).filename().string() + ".";
+        const auto leftovers = [&] {
+            std::size_t count = 0;
+            for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+                count += entry.path().filename().string().rfind(temporary, 0) == 0 ? 1 : 0;
+            }
+            return count;
+        };
+        for (int attempt = 0; attempt < 50 && leftovers() == 0; ++attempt) {
+            const pid_t writer = ::fork();
+            if (writer == 0) {
+                for (;;) {
+                    update(
+                        std::string(std::size_t{1} << 21, static_cast<char>('a' + attempt % 26)));
+                }
+            }
+            const auto mine = folder / (temporary + std::to_string(writer) + ".0.tmp");
+            for (int tick = 0; tick < 2000 && !std::filesystem::exists(mine); ++tick) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+            ::kill(writer, SIGKILL);
+            ::waitpid(writer, nullptr, 0);
+        }
+        ASSERT_GE(leftovers(), 1u) << path;
+        // A writer that still runs (process 1 always does) and another file keep theirs.
+        WriteBytes(folder / (temporary + "1.0.tmp"), "running");
+        WriteBytes(folder / ".other.ini.999999999.0.tmp", "other");
+        update("COM3");
+        EXPECT_EQ(leftovers(), 1u) << path;
+        EXPECT_TRUE(std::filesystem::exists(folder / ".other.ini.999999999.0.tmp")) << path;
+        std::filesystem::remove(folder / (temporary + "1.0.tmp"));
+    }
 }

@@ -323,6 +323,14 @@ TEST_F(PrinterSim, RegistersItsPortWhileRunning) {
         EXPECT_EQ(sim.Stop(signal), 0) << strsignal(signal);
         EXPECT_FALSE(registered(path)) << strsignal(signal);
     }
+    // Killed outright it cannot: the value stays, but the inventory no longer lists it.
+    Sim killed({"--register", "--quiet"}, LogPath("killed"));
+    const std::string path = killed.Path();
+    EXPECT_EQ(killed.Stop(SIGKILL), -1);
+    EXPECT_TRUE(registered(path));
+    PortList ports;
+    EXPECT_EQ(ListComPorts(&ports), "");
+    EXPECT_EQ(std::find(ports.begin(), ports.end(), path), ports.end());
 }
 
 TEST_F(PrinterSim, EndsOnStdinEofWhenAsked) {

@@ -54,12 +54,13 @@ TEST(RunOnceEntry, WritesTheRegistryValueAndAnAutostartEntry) {
               "[Desktop Entry]\n"
               "Type=Application\n"
               "Name=Vormatic Installer\n");
-    EXPECT_EQ(entry.substr(entry.find("\nPath=")), "\nPath=" + box.dir().path() +
-                                                       "/cd root\n"
-                                                       "Terminal=false\n");
-    // The command ends with the program and its argument (what runs before it is shown
-    // working below, by the desktop's own launcher).
-    EXPECT_NE(entry.find(" \"/media/cd rom/vormatic-installer\" -rusb\nPath="), std::string::npos)
+    // No Path=: the command changes to the CD folder itself (shown working below, by the
+    // desktop's own launcher), and ends with the program and its argument.
+    EXPECT_EQ(entry.find("Path="), std::string::npos) << entry;
+    EXPECT_NE(entry.find(" \"" + box.dir().path() +
+                         "/cd root\" \"/media/cd rom/vormatic-installer\" -rusb\n"
+                         "Terminal=false\n"),
+              std::string::npos)
         << entry;
 
     // Registering again replaces both; nothing accumulates.
@@ -86,35 +87,62 @@ TEST(RunOnceEntry, EscapesTheExecLineAsDesktopEntriesRequire) {
 TEST(RunOnceEntry, TheEntryRemovesItselfBeforeTheProgramStarts) {
     // Run the entry as a desktop session runs it at login (GLib's launcher). Windows deletes a
     // RunOnce value before running it; the entry must go even when the program cannot start
-    // (the CD is not in the drive), or it is tried again at every login.
+    // (the CD is not in the drive, or its folder is not even there), or it is tried again at
+    // every login.
     if (::access("/usr/bin/gio", X_OK) != 0) {
         GTEST_SKIP() << "gio (libglib2.0-bin) is not installed";
     }
-    for (const bool programThere : {true, false}) {
+    enum class Cd { Inserted, ProgramMissing, FolderGone };
+    for (const Cd cd : {Cd::Inserted, Cd::ProgramMissing, Cd::FolderGone}) {
+        const int row = static_cast<int>(cd);
         RegistrySandbox box;
         const std::string folder = box.dir() / "cd $root";
         std::filesystem::create_directories(folder);
         const std::string program = folder + "/vormatic installer";
         const std::string record = box.dir() / "record";
-        if (programThere) {
+        if (cd == Cd::Inserted) {
             WriteBytes(program, "#!/bin/sh\n[ -e \"" + AutostartEntryPath() +
                                     "\" ] && echo entry-left > \"" + record +
-                                    "\" || echo \"started $*\" > \"" + record + "\"\n");
+                                    "\" || echo \"started $* in $(pwd)\" > \"" + record + "\"\n");
             ::chmod(program.c_str(), 0755);
         }
-        ASSERT_TRUE(RegisterRunOnceEntry(program, "-rusb"));
+        {
+            ScopedCwd cwd(folder);
+            ASSERT_TRUE(RegisterRunOnceEntry(program, "-rusb")) << row;
+        }
+        if (cd == Cd::FolderGone) {
+            std::filesystem::remove_all(folder);
+        }
         const std::string launch = "/usr/bin/gio launch '" + AutostartEntryPath() + "' 2>/dev/null";
-        EXPECT_EQ(std::system(launch.c_str()), 0);
+        EXPECT_EQ(std::system(launch.c_str()), 0) << row;
         const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-        while ((Exists(AutostartEntryPath()) || (programThere && !Exists(record))) &&
+        while ((Exists(AutostartEntryPath()) || (cd == Cd::Inserted && !Exists(record))) &&
                std::chrono::steady_clock::now() < until) {
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
-        EXPECT_FALSE(Exists(AutostartEntryPath())) << "program there: " << programThere;
-        if (programThere) {
+        EXPECT_FALSE(Exists(AutostartEntryPath())) << row;
+        if (cd == Cd::Inserted) {
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
-            EXPECT_EQ(ReadBytes(record), "started -rusb\n");
+            EXPECT_EQ(ReadBytes(record), "started -rusb in " + folder + "\n");
         }
+    }
+}
+
+TEST(RunOnceEntry, APathThatIsNotUtf8IsRefusedAndNothingIsWritten) {
+    // Desktop entries are UTF-8; launchers reject an entry with other bytes in it.
+    struct Row {
+        const char* folder;
+        const char* program;
+    };
+    for (const Row& row :
+         {Row{"caf\xE9", "/opt/vormatic/installer"}, Row{"cd", "/media/caf\xE9/installer"}}) {
+        RegistrySandbox box;
+        std::filesystem::create_directories(box.dir().path() + "/" + row.folder);
+        ScopedCwd cwd(box.dir().path() + "/" + row.folder);
+        reg::WriteString(Root::CurrentUser, kRunOnceKey, kRunOnceValue, "/older/installer -rusb");
+        EXPECT_FALSE(RegisterRunOnceEntry(row.program, "-rusb")) << row.folder;
+        EXPECT_EQ(StoredCommandLine(), "/older/installer -rusb") << row.folder;
+        EXPECT_FALSE(Exists(box.configHome() + "/autostart")) << row.folder;
     }
 }
 
