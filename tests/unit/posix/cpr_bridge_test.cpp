@@ -4,11 +4,9 @@
 // and a printer that drops the connection, is switched off and comes back.
 
 #include <fcntl.h>
-#include <netinet/in.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
-#include <sys/socket.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -16,8 +14,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <string>
 #include <thread>
 #include <vector>
@@ -298,58 +296,31 @@ TEST_F(CprBridge, FollowsThePrinterThroughDropsAndPowerCycles) {
 }
 
 TEST_F(CprBridge, KeepsItsPauseAndItsLogWhateverTheWriterDoes) {
-    // A program writes to the port without end while the printer cannot be reached: refused,
-    // or a peer that closes every connection at once (it counts the tries).
-    for (const bool refused : {true, false}) {
-        TcpPrinter off;
-        off.Stop();
-        const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), length), 0);
-        ASSERT_EQ(::listen(listener, 64), 0);
-        ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
-        std::atomic<int> tries{0};
-        std::atomic<bool> done{false};
-        std::thread closer([&] {
-            while (!done) {
-                pollfd p{listener, POLLIN, 0};
-                if (::poll(&p, 1, 20) > 0) {
-                    ::close(::accept(listener, nullptr, nullptr));
-                    ++tries;
-                }
-            }
-        });
-        Bridge bridge("127.0.0.1", refused ? off.Port() : ntohs(address.sin_port), LogPath());
-        ASSERT_FALSE(bridge.Path().empty()) << bridge.Log();
-        const int fd = OpenRaw(bridge.Path());
-        ASSERT_GE(fd, 0);
-        const auto start = Clock::now();
-        int writes = 0;
-        for (; Clock::now() - start < milliseconds(3000); ++writes) {
-            EXPECT_EQ(::write(fd, "\x02V", 2), 2);
-            std::this_thread::sleep_for(milliseconds(1));
-        }
-        ::close(fd);
-        done = true;
-        closer.join();
-        ::close(listener);
-        const std::string log = bridge.Log();
-        if (refused) {
-            // One line for the first failure, the rest counted.
-            EXPECT_LE(std::count(log.begin(), log.end(), '\n'), 3) << log;
-            bridge.Signal(SIGTERM);
-            EXPECT_EQ(bridge.Wait(milliseconds(3000)), 0);
-            EXPECT_NE(bridge.Log().find("more failed tries; "), std::string::npos) << bridge.Log();
-        } else {
-            // About one try a second for the writer and the growing pause of the background.
-            EXPECT_GE(tries, 2) << writes << " writes";
-            EXPECT_LE(tries, 10) << writes << " writes";
-        }
-        ::unlink(LogPath().c_str());
+    // A program writes to the port without end while the printer cannot be reached.
+    TcpPrinter printer;
+    printer.Stop();
+    Bridge bridge("127.0.0.1", printer.Port(), LogPath());
+    ASSERT_FALSE(bridge.Path().empty()) << bridge.Log();
+    const int fd = OpenRaw(bridge.Path());
+    ASSERT_GE(fd, 0);
+    const auto start = Clock::now();
+    while (Clock::now() - start < milliseconds(3000)) {
+        EXPECT_EQ(::write(fd, "\x02V", 2), 2);
+        std::this_thread::sleep_for(milliseconds(1));
     }
+    ::close(fd);
+    // One line for the first failure; the rest are counted, and told when the bridge ends.
+    std::string log = bridge.Log();
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 2) << log;
+    bridge.Signal(SIGTERM);
+    EXPECT_EQ(bridge.Wait(milliseconds(3000)), 0);
+    log = bridge.Log();
+    const std::size_t told = log.find("): ");
+    ASSERT_NE(told, std::string::npos) << log;
+    // About one try a second from the writer, and the background's growing pause.
+    const int tries = std::atoi(log.c_str() + told + 3);
+    EXPECT_GE(tries, 2) << log;
+    EXPECT_LE(tries, 7) << log;
 }
 
 }  // namespace
