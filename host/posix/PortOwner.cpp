@@ -33,7 +33,9 @@ std::string EncodeName(const std::string& valueName) {
     std::string out;
     for (const char raw : valueName) {
         const char c = (raw >= 'A' && raw <= 'Z') ? static_cast<char>(raw - 'A' + 'a') : raw;
-        if ((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '.' || c == '_' || c == '-') {
+        // A leading dot is escaped too: the file must not pass for a hidden one.
+        if ((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || (c == '.' && !out.empty()) ||
+            c == '_' || c == '-') {
             out += c;
         } else {
             char hex[4];
