@@ -1,4 +1,4 @@
-// FromAnsi and ToAnsi (declared in FormKit.h).
+// FromAnsi and ToAnsi.
 //
 // A QString cannot tell which bytes it was read from: "MZÄ-1" may come from the Windows-1252
 // bytes "MZ\xC4-1" of a reseller's plstrings.txt or from the UTF-8 bytes "MZ\xC3\x84-1", and a
@@ -14,7 +14,7 @@
 #include <QStringDecoder>
 #include <array>
 
-#include "app/FormKit.h"
+#include "app/AnsiText.h"
 
 namespace {
 

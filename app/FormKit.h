@@ -9,6 +9,9 @@
 #include <functional>
 #include <string>
 
+// The pages fill their controls with host texts: FromAnsi and ToAnsi come with the kit.
+#include "app/AnsiText.h"
+
 class QLabel;
 class QPushButton;
 class QRadioButton;
@@ -44,14 +47,6 @@ QRadioButton* MakeWrappedRadioButton(QWidget* parent, const char* name, const QS
 // the file cannot be loaded. The colour of the picture's bottom-left pixel is drawn
 // transparent. True when the picture was replaced.
 bool LoadPictureFile(QLabel* image, const QString& path, bool stretch = false);
-
-// 8-bit texts of the host layer (the system's ANSI code page) to and from QString, in
-// app/AnsiText.cpp. On POSIX a text that is valid UTF-8 is read as UTF-8, any other as
-// Windows-1252, the code page of the PCs the kits are made on. Every text FromAnsi made goes
-// back to exactly its bytes through ToAnsi, also where two byte strings show alike; other
-// texts (typed ones, the program's own) are written in the platform's code page.
-QString FromAnsi(const std::string& text);
-std::string ToAnsi(const QString& text);
 
 // Makes a label look and act like a link (blue, underlined, hand cursor) and calls
 // `onClick` on a left click.

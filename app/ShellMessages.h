@@ -5,6 +5,9 @@
 
 #include <QEvent>
 #include <QString>
+#include <array>
+
+#include "app/PageSlots.h"
 
 class QObject;
 
@@ -29,6 +32,41 @@ enum ShellMessage : int {
     WM_CLOSE_WIZARD = 2042,
 };
 
+// The messages the shell handles, first to last.
+inline constexpr ShellMessage kFirstShellMessage = WM_SHOW_WELCOME_FORM;
+inline constexpr ShellMessage kLastShellMessage = WM_CLOSE_WIZARD;
+
+// The message that shows each slot's page, one row per slot in slot order (slot N is shown by
+// message 2025 + N). The shell shows pages by this table alone.
+inline constexpr std::array<ShellMessage, kPageSlotCount> kShowPageMessages = {
+    WM_SHOW_WELCOME_FORM,  WM_SHOW_LICENSE_FORM,  WM_SHOW_CONNECT_FORM, WM_SHOW_SERIAL_FORM,
+    WM_SHOW_USB_FORM,      WM_SHOW_ETHERNET_FORM, WM_SHOW_PORT_FORM,    WM_SHOW_MODEL_FORM,
+    WM_SHOW_PRODUCER_FORM, WM_SHOW_FINISHED_FORM,
+};
+
+// The slot whose page `message` shows; -1 for a message that shows no page.
+constexpr int SlotShownBy(ShellMessage message) {
+    for (int slot = 0; slot < kPageSlotCount; ++slot) {
+        if (kShowPageMessages[static_cast<std::size_t>(slot)] == message) {
+            return slot;
+        }
+    }
+    return -1;
+}
+
+// Each row's message is a shell message and shows no other slot.
+constexpr bool ShowPageMessagesAreSound() {
+    for (int slot = 0; slot < kPageSlotCount; ++slot) {
+        const ShellMessage message = kShowPageMessages[static_cast<std::size_t>(slot)];
+        if (message < kFirstShellMessage || message > kLastShellMessage ||
+            SlotShownBy(message) != slot) {
+            return false;
+        }
+    }
+    return true;
+}
+static_assert(ShowPageMessagesAreSound(), "a page slot lacks a show message of its own");
+
 // One posted message. Message 2031 carries its port name by value: `hasPort` is false for
 // WPARAM 0 (no hand-over) and true for a name, which may be empty (no new port found).
 class ShellEvent : public QEvent {
@@ -44,8 +82,8 @@ public:
 };
 
 inline bool IsShellMessage(const QEvent* e) {
-    return e->type() >= static_cast<QEvent::Type>(WM_SHOW_WELCOME_FORM) &&
-           e->type() <= static_cast<QEvent::Type>(WM_CLOSE_WIZARD);
+    return e->type() >= static_cast<QEvent::Type>(kFirstShellMessage) &&
+           e->type() <= static_cast<QEvent::Type>(kLastShellMessage);
 }
 
 // PostMessage: queues the message for `target`.

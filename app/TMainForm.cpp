@@ -235,44 +235,14 @@ bool TMainForm::event(QEvent* e) {
 }
 
 void TMainForm::HandleShellMessage(const ShellEvent& e) {
+    if (const int slot = SlotShownBy(e.message()); slot >= 0) {
+        ShowSlot(slot);
+        if (slot == kPortSlot) {
+            HandOverPort(e);
+        }
+        return;
+    }
     switch (e.message()) {
-        case WM_SHOW_WELCOME_FORM:
-            Show_welcome_form();
-            break;
-        case WM_SHOW_LICENSE_FORM:
-            Show_license_form();
-            break;
-        case WM_SHOW_CONNECT_FORM:
-            Show_connect_form();
-            break;
-        case WM_SHOW_SERIAL_FORM:
-            Show_serial_form();
-            break;
-        case WM_SHOW_USB_FORM:
-            Show_usb_form();
-            break;
-        case WM_SHOW_ETHERNET_FORM:
-            Show_ethernet_form();
-            break;
-        case WM_SHOW_PORT_FORM:
-            Show_port_form();
-            if (auto* port = dynamic_cast<PortHandover*>(ChildForm(kPortSlot))) {
-                if (e.hasPort) {
-                    port->HighlightNewPort(e.portName);
-                } else {
-                    port->ResetPortHints();
-                }
-            }
-            break;
-        case WM_SHOW_MODEL_FORM:
-            Show_model_form();
-            break;
-        case WM_SHOW_PRODUCER_FORM:
-            Show_producer_form();
-            break;
-        case WM_SHOW_FINISHED_FORM:
-            Show_finished_form();
-            break;
         case WM_SELECT_NEXT_FORM_BY_CONNECTION:
             Select_next_form_by_connection();
             break;
@@ -294,8 +264,19 @@ void TMainForm::HandleShellMessage(const ShellEvent& e) {
         case WM_CLOSE_WIZARD:
             close();
             break;
-        case WM_TELNET_STEP:
+        default:  // the page messages above, and 2041, which the XPort page keeps to itself
             break;
+    }
+}
+
+// Message 2031 hands the port page the new port by value, or tells it there is none.
+void TMainForm::HandOverPort(const ShellEvent& e) {
+    if (auto* port = dynamic_cast<PortHandover*>(ChildForm(kPortSlot))) {
+        if (e.hasPort) {
+            port->HighlightNewPort(e.portName);
+        } else {
+            port->ResetPortHints();
+        }
     }
 }
 

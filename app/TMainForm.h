@@ -70,6 +70,7 @@ private:
     void AboutButtonClick();
     void Place_child_form(int slot);
     void HandleShellMessage(const ShellEvent& e);
+    void HandOverPort(const ShellEvent& e);
     void SetDefaultButton(QPushButton* button);
 
     QStringList arguments_;

@@ -17,17 +17,11 @@ namespace {
 const char kNewFileLineEnd[] = "\r\n";
 
 bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+    return kIniBlanks.find(c) != std::string_view::npos;
 }
 
 std::string_view Trim(std::string_view text) {
-    while (!text.empty() && IsBlank(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && IsBlank(text.back())) {
-        text.remove_suffix(1);
-    }
-    return text;
+    return TrimBlanks(text, kIniBlanks);
 }
 
 enum class LineKind { Blank, Comment, Section, Entry, Other };

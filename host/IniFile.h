@@ -6,6 +6,10 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
+
+// What a reader trims from names and values: blank, tab, CR, VT and FF.
+inline constexpr std::string_view kIniBlanks = " \t\r\v\f";
 
 // Pure text operations, for tests and for the file functions below.
 std::string IniSetValue(const std::string& content, const std::string& section,

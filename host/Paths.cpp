@@ -27,6 +27,15 @@ std::string ProgramDirectory() {
     return path.substr(0, cut + 1);
 }
 
+std::string FolderOfFile(const std::string& path) {
+    for (std::string::size_type end = path.size(); end > 0; --end) {
+        if (IsPathSeparator(path[end - 1])) {
+            return path.substr(0, end);
+        }
+    }
+    return {};
+}
+
 bool FileExists(const std::string& path) {
     if (path.empty()) {
         return false;

@@ -7,6 +7,12 @@
 // entry of $XDG_CONFIG_DIRS, default /etc/xdg). No trailing separator; "" on failure.
 std::string CommonAppDataPath();
 
+// True for a character that separates a path's folders: '/', and on Windows '\\' too.
+bool IsPathSeparator(char c);
+
+// The folder part of `path`, up to and including its last separator; "" for a bare name.
+std::string FolderOfFile(const std::string& path);
+
 // Creates the folder part of `filePath` (up to its last separator) with every missing
 // parent. Failures are not reported.
 void EnsureFileDirectory(const std::string& filePath);

@@ -5,6 +5,8 @@
 #include <string_view>
 #include <utility>
 
+#include "host/Text.h"
+
 namespace reg {
 namespace {
 
@@ -23,20 +25,15 @@ bool HasLineBreakOrNul(std::string_view text) {
     return text.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
 }
 
+// The blanks around a hive's names and data: spaces and tabs, nothing else.
+constexpr std::string_view kHiveBlanks = " \t";
+
 bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
+    return kHiveBlanks.find(c) != std::string_view::npos;
 }
 
 std::string_view Trim(std::string_view text) {
-    std::size_t first = 0;
-    std::size_t last = text.size();
-    while (first < last && IsBlank(text[first])) {
-        ++first;
-    }
-    while (last > first && IsBlank(text[last - 1])) {
-        --last;
-    }
-    return text.substr(first, last - first);
+    return TrimBlanks(text, kHiveBlanks);
 }
 
 int HexDigit(char c) {

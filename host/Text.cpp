@@ -16,6 +16,30 @@ std::string SplitToken(std::string& text, const std::string& separator) {
     return token;
 }
 
+std::vector<std::string> SplitList(const std::string& text, char separator) {
+    std::vector<std::string> items;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        std::size_t end = text.find(separator, start);
+        if (end == std::string::npos) {
+            end = text.size();
+        }
+        if (end > start) {
+            items.push_back(text.substr(start, end - start));
+        }
+        start = end + 1;
+    }
+    return items;
+}
+
+std::string_view TrimBlanks(std::string_view text, std::string_view blanks) {
+    const std::size_t first = text.find_first_not_of(blanks);
+    if (first == std::string_view::npos) {
+        return text.substr(text.size());
+    }
+    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}
+
 namespace {
 
 char FoldAscii(char c) {

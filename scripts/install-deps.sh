@@ -7,7 +7,7 @@ packages=(
     libgtest-dev googletest
     libtelnet-dev
     fonts-liberation2
-    xvfb xauth
+    xvfb  # the display server of the accessibility test
     libglib2.0-bin
 )
 missing=()

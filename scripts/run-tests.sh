@@ -6,7 +6,7 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/scripts/install-deps.sh"
 build="$top/build"
-options=(-DVORMATIC_WERROR=ON)
+options=()
 if [ "${1:-}" = "--asan" ]; then
     build="$top/build-asan"
     # No benchmarks, and -O1 with line tables only: the sanitized build compiles a good deal
@@ -15,6 +15,6 @@ if [ "${1:-}" = "--asan" ]; then
     export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0:abort_on_error=1}
     export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 fi
-BUILD_TYPE=${BUILD_TYPE:-RelWithDebInfo} "$top/scripts/build.sh" "$build" "${options[@]}"
+BUILD_TYPE=${BUILD_TYPE:-RelWithDebInfo} "$top/scripts/build.sh" "$build" ${options[@]+"${options[@]}"}
 cd "$build"
 ctest --output-on-failure -j "$(nproc)" --timeout 300

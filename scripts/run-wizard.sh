@@ -1,13 +1,34 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds the wizard, lays out the demo CD and starts the wizard from
 # it with the printer simulator attached as a COM port and a simulated XPort module on a
-# loopback subnet for the Ethernet road. Without a display it walks the serial and Ethernet
-# roads offscreen instead and saves a screenshot of every page.
+# loopback subnet for the Ethernet road. Without a display it walks the serial road, the USB
+# page and the Ethernet road offscreen instead and saves a screenshot of every page.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/scripts/install-deps.sh"
 build="$top/build"
-"$top/scripts/build.sh" "$build"
+headless=0
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+    headless=1
+fi
+# Only what the demo runs: the wizard, the simulators and the stand-in redirector (the CD's
+# other stand-ins are scripts); without a display, the walk that takes the screenshots, which
+# lays out a CD of its own and needs the same programs but the wizard's executable.
+# scripts/run-tests.sh builds the rest into the same folder with the same options.
+targets=(vormatic-installer vormatic-printer-sim vormatic-xport-sim vormatic-cpr-manager
+    vormatic-cpr-bridge)
+[ $headless = 0 ] || targets=(ScreenshotTest)
+echo "Building ${targets[*]} into $build (the first build takes minutes)"
+"$top/scripts/build.sh" "$build" "${targets[@]}"
+
+if [ $headless = 1 ]; then
+    echo "No display is available: walking the serial road, the USB page and the Ethernet road offscreen instead."
+    export VORMATIC_SCREENSHOT_DIR="$build/screenshots"
+    QT_QPA_PLATFORM=offscreen "$build/tests/ScreenshotTest" >/dev/null
+    echo "Screenshots of every page: $VORMATIC_SCREENSHOT_DIR"
+    ls "$VORMATIC_SCREENSHOT_DIR"
+    exit 0
+fi
 
 demo="$build/demo"
 cd_dir="$demo/cd"
@@ -63,15 +84,6 @@ end_demo() {
     remove_redirector_ports
 }
 trap end_demo EXIT
-
-if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
-    echo "No display is available: walking the serial and Ethernet roads offscreen instead."
-    export VORMATIC_SCREENSHOT_DIR="$build/screenshots"
-    QT_QPA_PLATFORM=offscreen "$build/tests/ScreenshotTest" >/dev/null
-    echo "Screenshots of every page: $VORMATIC_SCREENSHOT_DIR"
-    ls "$VORMATIC_SCREENSHOT_DIR"
-    exit 0
-fi
 
 sim_out=$(mktemp)
 "$build/tools/vormatic-printer-sim" --register >"$sim_out" 2>"$demo/printer-sim.log" &

@@ -14,23 +14,12 @@
 
 #include "fuzz/FuzzCheck.h"
 #include "host/IniFile.h"
+#include "host/Text.h"
 
 namespace {
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
-}
-
 std::string Trimmed(const std::string& text) {
-    std::size_t first = 0;
-    std::size_t last = text.size();
-    while (first < last && IsBlank(text[first])) {
-        ++first;
-    }
-    while (last > first && IsBlank(text[last - 1])) {
-        --last;
-    }
-    return text.substr(first, last - first);
+    return std::string(TrimBlanks(text, kIniBlanks));
 }
 
 std::string Folded(std::string text) {

@@ -14,6 +14,7 @@
 #include <string>
 
 #include "host/FileIo.h"
+#include "host/Paths.h"
 
 namespace {
 
@@ -110,9 +111,8 @@ enum class Replaced { Done, Failed, NoNewFileHere };
 
 // Write-then-rename in the target's folder; NoNewFileHere when the folder refuses the new file.
 Replaced ReplaceByRename(const std::string& target, const std::string& content) {
-    const std::string::size_type cut = target.rfind('/');
-    const std::string folder = (cut == std::string::npos) ? "" : target.substr(0, cut + 1);
-    const std::string name = (cut == std::string::npos) ? target : target.substr(cut + 1);
+    const std::string folder = FolderOfFile(target);
+    const std::string name = target.substr(folder.size());
 
     struct stat existing {};
     const bool exists = ::stat(target.c_str(), &existing) == 0;
@@ -247,8 +247,8 @@ bool ReplaceFileContent(const std::string& path, const std::string& content) {
 FileUpdateLock::FileUpdateLock(const std::string& path) {
     const std::optional<std::string> target = ResolveTarget(path);
     const std::string file = target.value_or(path);
-    const std::string::size_type cut = file.rfind('/');
-    const std::string folder = cut == std::string::npos ? "." : file.substr(0, cut + 1);
+    const std::string ownFolder = FolderOfFile(file);
+    const std::string folder = ownFolder.empty() ? "." : ownFolder;
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) {
         return;

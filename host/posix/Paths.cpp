@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "host/Paths.h"
+#include "host/Text.h"
 #include "host/posix/XdgConfig.h"
 
 namespace {
@@ -24,32 +25,21 @@ std::string CommonAppDataPath() {
     // The all-users configuration folder is the first usable entry of $XDG_CONFIG_DIRS.
     // Entries must be absolute; empty or relative ones are skipped, as XDG asks.
     const char* variable = std::getenv("XDG_CONFIG_DIRS");
-    std::string list = (variable != nullptr) ? variable : "";
-    std::string::size_type start = 0;
-    while (start <= list.size()) {
-        std::string::size_type end = list.find(':', start);
-        if (end == std::string::npos) {
-            end = list.size();
-        }
-        std::string entry = list.substr(start, end - start);
-        if (!entry.empty() && entry.front() == '/') {
+    for (std::string entry : SplitList(variable != nullptr ? variable : "", ':')) {
+        if (entry.front() == '/') {
             while (entry.size() > 1 && entry.back() == '/') {
                 entry.pop_back();
             }
             return entry;
         }
-        start = end + 1;
     }
     return kDefaultConfigDirs;
 }
 
 void EnsureFileDirectory(const std::string& filePath) {
-    const std::string::size_type cut = filePath.rfind('/');
-    if (cut == std::string::npos) {
-        return;  // a bare file name lives in the current directory
-    }
-    const std::string directory = filePath.substr(0, cut + 1);
-    if (IsDirectory(directory)) {
+    // A bare file name lives in the current directory.
+    const std::string directory = FolderOfFile(filePath);
+    if (directory.empty() || IsDirectory(directory)) {
         return;
     }
     // Create each level in turn (mkdir -p). A level that exists already or cannot be made is
@@ -60,6 +50,10 @@ void EnsureFileDirectory(const std::string& filePath) {
             static_cast<void>(::mkdir(level.c_str(), 0777));
         }
     }
+}
+
+bool IsPathSeparator(char c) {
+    return c == '/';
 }
 
 std::string ProgramPath() {

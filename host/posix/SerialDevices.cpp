@@ -80,20 +80,7 @@ std::vector<std::string> LiveDevicePaths() {
     if (list == nullptr) {
         return ScanTtyClass();
     }
-    std::vector<std::string> paths;
-    const std::string text = list;
-    std::size_t start = 0;
-    while (start <= text.size()) {
-        std::size_t colon = text.find(':', start);
-        if (colon == std::string::npos) {
-            colon = text.size();
-        }
-        if (colon > start) {
-            paths.push_back(text.substr(start, colon - start));
-        }
-        start = colon + 1;
-    }
-    return paths;
+    return SplitList(list, ':');
 }
 
 std::vector<LiveDevice> LiveDevices() {

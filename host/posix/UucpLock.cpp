@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 
+#include "host/Text.h"
 #include "host/posix/FileAccess.h"
 
 namespace uucp {
@@ -60,20 +61,7 @@ bool IsAlive(long pid) {
 
 std::vector<std::string> LockFolders() {
     const char* list = std::getenv("VORMATIC_UUCP_LOCK_DIRS");
-    const std::string text = list != nullptr ? list : "/run/lock:/var/lock";
-    std::vector<std::string> folders;
-    std::size_t start = 0;
-    while (start <= text.size()) {
-        std::size_t colon = text.find(':', start);
-        if (colon == std::string::npos) {
-            colon = text.size();
-        }
-        if (colon > start) {
-            folders.push_back(text.substr(start, colon - start));
-        }
-        start = colon + 1;
-    }
-    return folders;
+    return SplitList(list != nullptr ? list : "/run/lock:/var/lock", ':');
 }
 
 std::vector<std::string> LockFileNames(const std::string& devicePath) {

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "host/FileIo.h"
+#include "host/Paths.h"
 
 namespace {
 
@@ -47,8 +48,8 @@ namespace {
 enum class Replaced { Done, Failed, NoNewFileHere };
 
 Replaced ReplaceByMove(const std::string& path, const std::string& content) {
-    const std::string::size_type cut = path.find_last_of("\\/");
-    const std::string folder = (cut == std::string::npos) ? "." : path.substr(0, cut + 1);
+    const std::string ownFolder = FolderOfFile(path);
+    const std::string folder = ownFolder.empty() ? "." : ownFolder;
 
     // GetTempFileNameA creates the (empty) temporary file in the target's own folder, so
     // that the move below is a rename on one volume.

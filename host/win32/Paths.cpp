@@ -10,10 +10,6 @@
 
 namespace {
 
-bool IsSeparator(char c) {
-    return c == '\\' || c == '/';
-}
-
 bool IsDirectory(const std::string& path) {
     const DWORD attributes = ::GetFileAttributesA(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
@@ -34,24 +30,25 @@ std::string CommonAppDataPath() {
 }
 
 void EnsureFileDirectory(const std::string& filePath) {
-    const std::string::size_type cut = filePath.find_last_of("\\/");
-    if (cut == std::string::npos) {
-        return;  // a bare file name lives in the current directory
-    }
-    const std::string directory = filePath.substr(0, cut + 1);
-    if (IsDirectory(directory)) {
+    // A bare file name lives in the current directory.
+    const std::string directory = FolderOfFile(filePath);
+    if (directory.empty() || IsDirectory(directory)) {
         return;
     }
     // Create each level in turn. The drive ("C:"), the server and share of a UNC path and
     // levels that exist already simply fail to be created, which is harmless; nothing is
     // reported, and the caller finds out when it opens the file.
     for (std::string::size_type i = 1; i < directory.size(); ++i) {
-        if (IsSeparator(directory[i]) && !IsSeparator(directory[i - 1]) &&
+        if (IsPathSeparator(directory[i]) && !IsPathSeparator(directory[i - 1]) &&
             directory[i - 1] != ':') {
             const std::string level = directory.substr(0, i);
             static_cast<void>(::CreateDirectoryA(level.c_str(), nullptr));
         }
     }
+}
+
+bool IsPathSeparator(char c) {
+    return c == '\\' || c == '/';
 }
 
 std::string ProgramPath() {

@@ -34,7 +34,7 @@ TModelForm::TModelForm(QWidget* owner) : TChildForm(owner) {
         client, "ModelLabel2",
         tr("Please select your printer model from the following list and then click Next "
            "below.   If your printer model is not shown, select the RX200 Tag Printer model."),
-        QRect(kClientWidth - 353 - 12, 2, 353, 57), FormFont(11));
+        QRect(kClientWidth - 353 - 12, 5, 353, 57), FormFont(11));
 
     ModelScrollBox = new QScrollArea(client);
     ModelScrollBox->setObjectName(QStringLiteral("ModelScrollBox"));

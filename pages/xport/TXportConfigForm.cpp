@@ -80,9 +80,12 @@ TXportConfigForm::TXportConfigForm(QWidget* owner)
     EtherIpGrid->setShowGrid(true);
     EtherIpGrid->setTabKeyNavigation(false);
     EtherIpGrid->setHorizontalHeaderLabels({tr("IP Address"), tr("MAC Address")});
-    // The grid is disabled once a printer is chosen; its highlighted row must still show.
+    // The grid is disabled once a printer is chosen, so that the choice stays fixed; it keeps
+    // its look, the header and the highlighted row above all, as the list of the result.
     QPalette gridPalette = EtherIpGrid->palette();
-    for (const QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText}) {
+    for (const QPalette::ColorRole role :
+         {QPalette::Highlight, QPalette::HighlightedText, QPalette::Text, QPalette::WindowText,
+          QPalette::ButtonText}) {
         gridPalette.setColor(QPalette::Disabled, role, gridPalette.color(QPalette::Active, role));
     }
     EtherIpGrid->setPalette(gridPalette);

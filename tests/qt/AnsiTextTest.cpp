@@ -3,7 +3,7 @@
 
 #include <QtTest>
 
-#include "app/FormKit.h"
+#include "app/AnsiText.h"
 #include "tests/support/TestMain.h"
 
 class AnsiTextTest : public QObject {

@@ -75,6 +75,16 @@ private slots:
         QVERIFY(dialogs_->boxes.isEmpty());
     }
 
+    // Messages 2025-2034 show the pages of slots 0-9, as the pages post them.
+    void eachShowMessageShowsItsOwnSlot() {
+        Wizard w;
+        for (int slot = kPageSlotCount - 1; slot >= 0; --slot) {
+            Post(w, static_cast<ShellMessage>(2025 + slot));
+            QCOMPARE(w.index(), slot);
+            QVERIFY(w.shell()->CurrentForm() == w.shell()->ChildForm(slot));
+        }
+    }
+
     void usbResumeArgumentIsExactAndFirst_data() {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<bool>("resume");

@@ -56,6 +56,16 @@ TEST(EnsureFileDirectory, FailsSilentlyWhenAFileBlocksThePath) {
     EXPECT_FALSE(IsDirectoryAt(Below(dir, "blocker\\sub")));
 }
 
+TEST(FolderOfFile, KeepsEverythingUpToTheLastSeparator) {
+    EXPECT_EQ(FolderOfFile("a/b/config.ini"), "a/b/");
+    EXPECT_EQ(FolderOfFile("/config.ini"), "/");
+    EXPECT_EQ(FolderOfFile("a/b/"), "a/b/");
+    EXPECT_EQ(FolderOfFile("config.ini"), "");
+    EXPECT_EQ(FolderOfFile(""), "");
+    // A backslash separates folders on Windows only; elsewhere it is part of a name.
+    EXPECT_EQ(FolderOfFile("a/b\\c.ini"), IsPathSeparator('\\') ? "a/b\\" : "a/");
+}
+
 TEST(ProgramPath, NamesThisTestProgram) {
     const std::string path = ProgramPath();
     ASSERT_FALSE(path.empty());

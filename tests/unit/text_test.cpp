@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "host/Text.h"
@@ -74,4 +75,38 @@ TEST(SameTextIgnoringCase, FoldsAsciiLettersOnly) {
     // 8-bit characters compare exactly.
     EXPECT_FALSE(SameTextIgnoringCase("\xE4", "\xC4"));
     EXPECT_TRUE(SameTextIgnoringCase("Gr\xFC\xDF", "GR\xFC\xDF"));
+}
+
+TEST(SplitList, LeavesOutEmptyItemsAndKeepsTheOrder) {
+    const struct {
+        const char* list;
+        std::vector<std::string> items;
+    } cases[] = {
+        {"", {}},
+        {":::", {}},
+        {"/dev/ttyS0", {"/dev/ttyS0"}},
+        {":/run/lock::/var/lock:", {"/run/lock", "/var/lock"}},
+        {"b:a:b", {"b", "a", "b"}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(SplitList(c.list, ':'), c.items) << c.list;
+    }
+}
+
+TEST(TrimBlanks, TrimsOnlyTheNamedBlanksAtEitherEnd) {
+    const struct {
+        std::string_view text;
+        std::string_view blanks;
+        std::string_view trimmed;
+    } cases[] =
+        {
+            {" \t Port = COM1 \t", " \t", "Port = COM1"},
+            {"COM1\r", " \t", "COM1\r"},  // a CR is not blank to a hive line
+            {"\r\v COM1\f ", " \t\r\v\f", "COM1"},
+            {" \t ", " \t", ""},
+            {"", " \t", ""},
+        };
+    for (const auto& c : cases) {
+        EXPECT_EQ(TrimBlanks(c.text, c.blanks), c.trimmed) << c.text;
+    }
 }
