@@ -9,6 +9,8 @@
 #   scripts/build-qt-windows.sh --check    exit 0 when the cache holds a Qt of the right stamp
 #   scripts/build-qt-windows.sh --prefix   print the prefix the Windows build uses
 #   scripts/build-qt-windows.sh --pack F   write the cached prefix as a tar.xz (stamp inside)
+#   scripts/build-qt-windows.sh --unpack   use a matching prebuilt copy if there is one, never
+#                                          build; exit 0 when the cache is then ready
 #
 # VORMATIC_QT_WINDOWS_CACHE names the cache folder (default ~/.cache/vormatic-qt-windows).
 # A prebuilt copy in ../shared/qt-windows/*.tar.xz (or VORMATIC_QT_WINDOWS_PREBUILT) is unpacked
@@ -126,6 +128,10 @@ use_prebuilt() {
 case "${1:-}" in
 --check) stamp_matches "$prefix/stamp" && exit 0 || exit 1 ;;
 --prefix) echo "$prefix"; exit 0 ;;
+--unpack)
+    stamp_matches "$prefix/stamp" && exit 0
+    use_prebuilt >&2 && stamp_matches "$prefix/stamp" && exit 0
+    exit 1 ;;
 --pack)
     stamp_matches "$prefix/stamp" || { echo "no Qt for Windows in $cache" >&2; exit 1; }
     tar -cJf "$2" -C "$cache" prefix

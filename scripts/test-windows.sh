@@ -6,7 +6,8 @@
 # (build/tools/vormatic-printer-sim, built by the Linux build) answer on COM5, COM6 and COM7 of
 # the prefix; the Windows serial class must identify the first, whose line check has to report
 # 19200 8N1 with XON/XOFF, and get the result codes of a silent and a refusing printer from the
-# other two.
+# other two. The first is plugged in by the Windows demo CD's stand-in USB driver installer;
+# the CD's other stand-ins are run by their own test.
 #
 #   scripts/test-windows.sh            build folder build-win/, Linux build folder build/
 #   VORMATIC_WIN_BUILD=dir VORMATIC_BUILD=dir scripts/test-windows.sh
@@ -17,20 +18,8 @@ linux_build=${VORMATIC_BUILD:-$top/build}
 started=$(date +%s)
 
 # --- Tools -----------------------------------------------------------------------------------
-wine_loader() {
-    if [ -x /usr/lib/wine/wine64 ]; then
-        echo /usr/lib/wine/wine64
-    else
-        command -v wine64 || command -v wine || true
-    fi
-}
-wine_server() {
-    if [ -x /usr/lib/wine/wineserver64 ]; then
-        echo /usr/lib/wine/wineserver64
-    else
-        command -v wineserver || true
-    fi
-}
+# shellcheck source=scripts/wine-session.sh
+. "$top/scripts/wine-session.sh"
 missing=()
 command -v x86_64-w64-mingw32-g++-posix >/dev/null || missing+=(g++-mingw-w64-x86-64-posix)
 [ -n "$(wine_loader)" ] || missing+=(wine64)
@@ -45,7 +34,6 @@ if [ ${#missing[@]} -gt 0 ]; then
         "${missing[@]}"
 fi
 wine=$(wine_loader)
-wineserver=$(wine_server)
 
 # --- Build -----------------------------------------------------------------------------------
 launcher=()
@@ -57,54 +45,13 @@ cmake -S "$top" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w6
     -DVORMATIC_WERROR=ON -DCMAKE_CROSSCOMPILING_EMULATOR="$wine" "${launcher[@]}" >/dev/null
 ninja -C "$build" -j"${VORMATIC_JOBS:-2}"
 
-sim=$linux_build/tools/vormatic-printer-sim
-if [ ! -x "$sim" ] || [ -f "$linux_build/build.ninja" ]; then
-    if [ ! -f "$linux_build/build.ninja" ]; then
-        cmake -S "$top" -B "$linux_build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-            "${launcher[@]}" >/dev/null
-    fi
-    ninja -C "$linux_build" -j"${VORMATIC_JOBS:-2}" vormatic-printer-sim >/dev/null
-fi
+printer_sim_build "$linux_build" "${launcher[@]}"
 built=$(date +%s)
 
 # --- A throwaway prefix, headless, with one wine server for the whole run ---------------------
-export WINEPREFIX=$build/wine-prefix
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="  # no Mono or Gecko installer dialogs
-unset DISPLAY WAYLAND_DISPLAY
 logs=$build/wine-logs
-if [ -d "$WINEPREFIX" ]; then
-    "$wineserver" -k 2>/dev/null || true  # a server left by an earlier run of this prefix
-fi
-rm -rf "$WINEPREFIX" "$logs"
-mkdir -p "$WINEPREFIX" "$logs"
+wine_session_start "$build/wine-prefix" "$logs"
 
-sim_pids=()
-cleanup() {
-    for pid in "${sim_pids[@]}"; do
-        kill "$pid" 2>/dev/null || true
-    done
-    "$wineserver" -k 2>/dev/null || true
-}
-trap cleanup EXIT
-
-"$wineserver" -p </dev/null >/dev/null 2>&1
-"$wine" wineboot -i </dev/null >"$logs/wineboot.log" 2>&1
-
-# Starts a simulator with `options`, its log in $logs/<name>.log, and waits for the first line
-# of its output: its pseudo-terminal, in $logs/<name>.out.
-start_sim() {
-    local name=$1
-    shift
-    "$sim" "$@" >"$logs/$name.out" 2>"$logs/$name.log" </dev/null &
-    sim_pids+=($!)
-    for _ in $(seq 100); do
-        [ -s "$logs/$name.out" ] && return
-        sleep 0.05
-    done
-    echo "printer simulator $name did not start" >&2
-    exit 1
-}
 identity="RX200 Vormatic Tag Printer v2.14"
 start_sim printer --check-line --identity "$identity"
 start_sim silent --fault silent
@@ -113,23 +60,23 @@ printer_tty=$(head -n1 "$logs/printer.out")
 silent_tty=$(head -n1 "$logs/silent.out")
 nak_tty=$(head -n1 "$logs/nak.out")
 
+# The Windows demo CD, whose stand-in installers a test runs.
+cd_dir=$build/cd
+"$top/scripts/make-windows-cd.sh" "$build" "$cd_dir" >/dev/null
 # COM ports of the prefix are values under HKLM\Software\Wine\Ports; the server reads them
-# when it starts.
-for mapping in "COM5=$printer_tty" "COM6=$silent_tty" "COM7=$nak_tty"; do
-    "$wine" reg add 'HKLM\Software\Wine\Ports' /v "${mapping%%=*}" /d "${mapping#*=}" /f \
-        </dev/null >>"$logs/wineboot.log" 2>&1
-done
-"$wineserver" -k
-"$wineserver" -w
-"$wineserver" -p </dev/null >/dev/null 2>&1
-# One program first brings up the prefix's services (the device manager that makes the COM
-# ports among them), its output to a file: services started by a test program would inherit
-# that program's output pipe, and CTest would wait for its end until the time limit.
-"$wine" reg query 'HKLM\Software\Wine\Ports' </dev/null >>"$logs/wineboot.log" 2>&1
+# when it starts. The printer comes as the USB driver's virtual port: the CD's stand-in driver
+# installer registers it, so the serial tests find out whether its port opens after the restart.
+VORMATIC_DEMO_USB_PRINTER_DEVICE=$printer_tty VORMATIC_DEMO_USB_PORT=COM5 \
+    VORMATIC_DEMO_INSTALL_SECONDS=0 VORMATIC_DEMO_LOG="$logs/demo-install.log" \
+    "$wine" "$cd_dir/setup/usb/setup.exe" </dev/null >>"$logs/wineboot.log" 2>&1
+wine_reg_add 'HKLM\Software\Wine\Ports' COM6 "$silent_tty"
+wine_reg_add 'HKLM\Software\Wine\Ports' COM7 "$nak_tty"
+wine_restart
 
 # --- The tests -------------------------------------------------------------------------------
 export VORMATIC_WINE_COM_PRINTER=COM5 VORMATIC_WINE_COM_IDENTITY="$identity"
 export VORMATIC_WINE_COM_SILENT=COM6 VORMATIC_WINE_COM_NAK=COM7
+export VORMATIC_WIN_CD="Z:${cd_dir//\//\\}"
 status=0
 ctest --test-dir "$build" -j"${VORMATIC_JOBS:-2}" --output-on-failure --timeout 120 </dev/null ||
     status=1
