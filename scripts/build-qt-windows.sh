@@ -93,6 +93,15 @@ build_libtelnet() {
 
 build_qt() {
     local work=$1 src
+    # An interrupted build of the same stamp goes on where it stopped.
+    if [ -f "$work/build/build.ninja" ] && stamp_matches "$work/stamp"; then
+        cmake --build "$work/build" --parallel "${VORMATIC_JOBS:-$(nproc)}"
+        cmake --install "$work/build"
+        return
+    fi
+    rm -rf "$work"
+    mkdir -p "$work"
+    expected_stamp >"$work/stamp"
     apt_source "$work" qt6-base qt6-base-dev
     src=$(find "$work" -maxdepth 1 -type d -name 'qt6-base-*' | head -n 1)
     mkdir -p "$prefix/lib/cmake"
@@ -147,8 +156,7 @@ use_prebuilt && stamp_matches "$prefix/stamp" && exit 0
 
 started=$SECONDS
 work=$cache/work
-rm -rf "$work" "$prefix"
-mkdir -p "$work"
+rm -rf "$prefix"
 build_qt "$work"
 # libtelnet's source package is small; when it cannot be had, Qt stays usable and the stamp
 # says so, so the Windows stage can tell what is missing.
