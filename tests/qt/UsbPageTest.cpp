@@ -381,7 +381,6 @@ private slots:
     }
     void handOverComparesWithTheListItTook() {
         QFETCH(QString, store);
-        sandbox_->writeCdScript(QStringLiteral("setup/usb/setup.exe"), "exit 0\n");
         QString saveFailure;
         if (store == QLatin1String("damaged")) {
             WriteFile(sandbox_->registryDir() + QStringLiteral("/HKEY_CURRENT_USER.reg"),
@@ -389,11 +388,8 @@ private slots:
             saveFailure = QString::fromStdString(SaveBeforePorts({}));
             QVERIFY(!saveFailure.isEmpty());
         }
-        AddPort(QStringLiteral("COM1"));
         Wizard w;
-        WalkToUsbPage(w);
-        w.next();
-        QCOMPARE(Sheet(), kStep2);
+        ToStepTwo(w);
         if (store == QLatin1String("older")) {
             QCOMPARE(SaveBeforePorts({}), std::string());  // from before COM1 was there
         }
@@ -413,12 +409,8 @@ private slots:
     // A COM port inventory that fails while step 2 polls is shown once per failure, and the
     // watch goes on.
     void inventoryFailureWhileWatchingIsShownOnce() {
-        sandbox_->writeCdScript(QStringLiteral("setup/usb/setup.exe"), "exit 0\n");
-        AddPort(QStringLiteral("COM1"));
         Wizard w;
-        WalkToUsbPage(w);
-        w.next();
-        QCOMPARE(Sheet(), kStep2);
+        ToStepTwo(w);
         const QString hive = sandbox_->registryDir() + QStringLiteral("/HKEY_LOCAL_MACHINE.reg");
         const auto breakInventory = [&] {
             QFile file(hive);
@@ -496,6 +488,14 @@ private slots:
     }
 
 private:
+    // With COM1 present, through a driver installation to step 2.
+    void ToStepTwo(Wizard& w) {
+        sandbox_->writeCdScript(QStringLiteral("setup/usb/setup.exe"), "exit 0\n");
+        AddPort(QStringLiteral("COM1"));
+        WalkToUsbPage(w);
+        w.next();
+        QCOMPARE(Sheet(), kStep2);
+    }
     static void WriteFile(const QString& path, const QByteArray& content) {
         QDir().mkpath(QFileInfo(path).absolutePath());
         QFile file(path);
