@@ -82,6 +82,16 @@ void ShowErrorMessage(const QString& text) {
                          MsgIcon::Exclamation, MsgButtons::Ok);
 }
 
+void FailureNotice::Report(const QString& failure) {
+    if (failure == shown_) {
+        return;
+    }
+    shown_ = failure;
+    if (!failure.isEmpty()) {
+        ShowErrorMessage(failure);
+    }
+}
+
 void ShowErrorMessageBang(const QString& text) {
     Dialogs().MessageBox(QCoreApplication::translate("Dialogs", "Error!"), text,
                          MsgIcon::Exclamation, MsgButtons::Ok);

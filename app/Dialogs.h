@@ -44,6 +44,18 @@ inline constexpr const char* kApplicationTitle = "Vormatic Installer";
 void ShowErrorMessage(const QString& text);
 // The same with the title "Error!" (manual, web address and mail client failures).
 void ShowErrorMessageBang(const QString& text);
+// Shows the failures of a check that repeats (the COM port inventory, polled every 250 ms)
+// in the "Error" box, each one once: the same text again is not shown until the check has
+// gone well in between.
+class FailureNotice {
+public:
+    // An empty text means that the check went well.
+    void Report(const QString& failure);
+
+private:
+    QString shown_;
+};
+
 // "Confirm" box with the question icon and Yes/No; true on Yes.
 bool ConfirmMessage(const QString& text);
 // The toolkit's standard error box: application title, error icon, OK.

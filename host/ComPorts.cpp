@@ -1,6 +1,7 @@
 #include "host/ComPorts.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <exception>
 #include <optional>
 #include <utility>
@@ -78,21 +79,32 @@ std::string FormatBeforePorts(const PortList& ports) {
     return text;
 }
 
-PortList ParseBeforePorts(std::string text) {
+PortList ParseBeforePorts(const std::string& text) {
+    // One pass from the front: cutting each name off the text would copy the rest each time.
     PortList ports;
-    while (!text.empty()) {
-        ports.push_back(SplitToken(text, ","));
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find(',', start);
+        if (end == std::string::npos) {
+            end = text.size();
+        }
+        if (end > start) {
+            ports.emplace_back(text, start, end - start);
+        }
+        start = end + 1;
     }
     return ports;
 }
 
-void SaveBeforePorts(const PortList& ports) {
+std::string SaveBeforePorts(const PortList& ports) {
     try {
         reg::WriteString(reg::Root::CurrentUser, kInstallerPrefsKey, kBeforePortsValue,
                          FormatBeforePorts(ports));
-    } catch (const std::exception&) {
-        // The older value stays; the comparison after a restart then reports less precisely.
+    } catch (const std::exception& error) {
+        // The older value stays; the caller decides whether the user must hear of it.
+        return error.what();
     }
+    return {};
 }
 
 PortList LoadBeforePorts() {

@@ -31,12 +31,15 @@ std::string FindNewPort(const PortList& before, std::string* failure = nullptr);
 
 // "COM1,COM3," for {COM1, COM3}; "" for an empty list.
 std::string FormatBeforePorts(const PortList& ports);
-// The inverse: "COM1,,COM3," gives {COM1, "", COM3}; "COM1" gives {COM1}.
-PortList ParseBeforePorts(std::string text);
+// The inverse: "COM1,COM3," and "COM1,COM3" give {COM1, COM3}. An empty entry ("COM1,,COM3,",
+// ",,,,") is no port and is left out, so that it cannot make the saved list look longer than
+// the ports it names. Linear in the length of the text.
+PortList ParseBeforePorts(const std::string& text);
 
-// Stores/loads the list as "BeforePorts" under HKCU kInstallerPrefsKey. Registry failures
-// are swallowed: a failed save keeps the older value, a failed load yields what was read.
-void SaveBeforePorts(const PortList& ports);
+// Stores/loads the list as "BeforePorts" under HKCU kInstallerPrefsKey. A failed save keeps
+// the older value and returns the registry's failure text ("" on success); a failed load
+// yields what was read.
+std::string SaveBeforePorts(const PortList& ports);
 PortList LoadBeforePorts();
 // The stored list, or nullopt when none was saved or it cannot be read (a damaged hive, a
 // value that is not a string): then nothing is known of the ports before. An empty list is

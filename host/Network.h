@@ -22,6 +22,10 @@ public:
 
 // inet_addr: a text that is not a valid address (the empty text included) gives all ones.
 AddressValue ParseAddress(const std::string& text);
+// inet_pton: four decimal numbers from 0 to 255 separated by dots, nothing else. Says
+// whether the text parsed, so that a typed 255.255.255.255 can be told from text that is no
+// address at all; `value` is set only on success.
+bool TryParseAddress(const std::string& text, AddressValue& value);
 // inet_ntoa: four decimal numbers without leading zeros, separated by dots.
 std::string FormatAddress(AddressValue value);
 

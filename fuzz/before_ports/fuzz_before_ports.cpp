@@ -1,9 +1,10 @@
 // The saved port list (BeforePorts) and the search for the newly added port, on any texts.
 //
-// Properties: a stored text loads as one name per comma (plus the text after the last comma)
-// and saves back as the same text with a final comma; a list of names without commas saves and
-// loads as itself; the new port is empty unless the list grew, and is then a current name that
-// the saved list does not hold in any letter case.
+// Properties: a stored text loads as one name per non-empty piece between commas and saves
+// back as the same text without its empty pieces, each name followed by a comma; a list of
+// names without commas saves and loads as itself less its empty names; the new port is empty
+// unless the list grew, and is then a current name that the saved list does not hold in any
+// letter case.
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -33,17 +34,28 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string stored = provider.ConsumeRandomLengthString(64);
 
     const PortList loaded = ParseBeforePorts(stored);
-    const std::size_t commas =
-        static_cast<std::size_t>(std::count(stored.begin(), stored.end(), ','));
-    const bool tail = !stored.empty() && stored.back() != ',';
-    FUZZ_REQUIRE(loaded.size() == commas + (tail ? 1 : 0), Shown(stored));
-    FUZZ_REQUIRE(FormatBeforePorts(loaded) == stored + (tail ? "," : ""), Shown(stored));
+    // The stored text without its empty pieces, each piece ended by a comma.
+    std::string pieces;
+    std::size_t count = 0;
+    std::string rest = stored;
+    while (!rest.empty()) {
+        const std::string piece = SplitToken(rest, ",");
+        if (!piece.empty()) {
+            pieces += piece + ",";
+            ++count;
+        }
+    }
+    FUZZ_REQUIRE(loaded.size() == count, Shown(stored));
+    FUZZ_REQUIRE(FormatBeforePorts(loaded) == pieces, Shown(stored));
 
     PortList current = Names(provider);
     PortList before = Names(provider);
-    PortList plain = current;
-    for (std::string& name : plain) {
+    PortList plain;
+    for (std::string name : current) {
         name.erase(std::remove(name.begin(), name.end(), ','), name.end());
+        if (!name.empty()) {
+            plain.push_back(name);
+        }
     }
     FUZZ_REQUIRE(ParseBeforePorts(FormatBeforePorts(plain)) == plain, FormatBeforePorts(plain));
 

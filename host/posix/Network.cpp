@@ -1,6 +1,6 @@
-// POSIX half of the IPv4 helpers: the C library's inet_addr and inet_ntoa, and the adapter list
-// from getifaddrs (IPv4 addresses of interfaces that are up, loopback left out, in the order
-// the system lists them; an interface's first address counts).
+// POSIX half of the IPv4 helpers: the C library's inet_addr, inet_pton and inet_ntoa, and the
+// adapter list from getifaddrs (IPv4 addresses of interfaces that are up, loopback left out, in
+// the order the system lists them; an interface's first address counts).
 #include <arpa/inet.h>
 #include <ifaddrs.h>
 #include <net/if.h>
@@ -13,6 +13,15 @@
 
 AddressValue ParseAddress(const std::string& text) {
     return ::inet_addr(text.c_str());
+}
+
+bool TryParseAddress(const std::string& text, AddressValue& value) {
+    in_addr address{};
+    if (::inet_pton(AF_INET, text.c_str(), &address) != 1) {
+        return false;
+    }
+    value = address.s_addr;
+    return true;
 }
 
 std::string FormatAddress(AddressValue value) {

@@ -1,10 +1,11 @@
-// Win32 half of the IPv4 helpers: Winsock's inet_addr and inet_ntoa, and the adapter list from
-// GetAdaptersInfo, first called with a 640-byte buffer (one adapter record in the 32-bit
-// layout) and, when that does not succeed, once more with the size it asked for.
+// Win32 half of the IPv4 helpers: Winsock's inet_addr, inet_pton and inet_ntoa, and the adapter
+// list from GetAdaptersInfo, first called with a 640-byte buffer (one adapter record in the
+// 32-bit layout) and, when that does not succeed, once more with the size it asked for.
 #include <winsock2.h>
 
 #include <iphlpapi.h>
 #include <windows.h>
+#include <ws2tcpip.h>
 
 #include <cstdint>
 #include <memory>
@@ -13,6 +14,15 @@
 
 AddressValue ParseAddress(const std::string& text) {
     return ::inet_addr(text.c_str());
+}
+
+bool TryParseAddress(const std::string& text, AddressValue& value) {
+    in_addr address{};
+    if (::inet_pton(AF_INET, text.c_str(), &address) != 1) {
+        return false;
+    }
+    value = address.S_un.S_addr;
+    return true;
 }
 
 std::string FormatAddress(AddressValue value) {

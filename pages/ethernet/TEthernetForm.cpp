@@ -163,8 +163,9 @@ void TEthernetForm::CloseXportPage() {
 
 void TEthernetForm::TakePortSnapshot() {
     portsBefore_.clear();
-    ListComPorts(&portsBefore_);
-    SaveBeforePorts(portsBefore_);
+    inventoryNotice_ = FailureNotice();
+    inventoryNotice_.Report(FromAnsi(ListComPorts(&portsBefore_)));
+    SaveBeforePorts(portsBefore_);  // a failure here is not shown
     if (ManagerExists()) {
         PrepareRedirect2();
         return;
@@ -275,6 +276,8 @@ void TEthernetForm::HandOver() {
     if (std::optional<PortList> saved = ReadBeforePorts()) {
         portsBefore_ = std::move(*saved);
     }
-    newPortName_ = FromAnsi(FindNewPort(portsBefore_));
+    std::string failure;
+    newPortName_ = FromAnsi(FindNewPort(portsBefore_, &failure));
+    inventoryNotice_.Report(FromAnsi(failure));
     Post(WM_SHOW_PORT_FORM, newPortName_);
 }

@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QString>
 
+#include "app/Dialogs.h"
 #include "app/TChildForm.h"
 #include "host/ComPorts.h"
 
@@ -78,6 +79,8 @@ private:
     QLabel* SplatLabels[5];
 
     PortList portsBefore_;
+    // Inventory failures of the snapshot and the hand-over, each shown once.
+    FailureNotice inventoryNotice_;
     QString newPortName_;
 };
 

@@ -96,12 +96,16 @@ void TUsbForm::Back() {
 
 void TUsbForm::StartInstallation() {
     portsBefore_.clear();
-    const std::string failure = ListComPorts(&portsBefore_);
+    inventoryNotice_ = FailureNotice();
+    inventoryNotice_.Report(FromAnsi(ListComPorts(&portsBefore_)));
     snapshotTaken_ = true;
-    if (!failure.empty()) {
-        ShowErrorMessage(FromAnsi(failure));
+    // The saved list is what a resume after a restart compares with: without it, the new
+    // port may not be found then, and the user should know why.
+    const std::string saveFailure = SaveBeforePorts(portsBefore_);
+    if (!saveFailure.empty()) {
+        ShowErrorMessage(tr("Unable to save the list of COM ports in the Windows Registry.\n") +
+                         FromAnsi(saveFailure));
     }
-    SaveBeforePorts(portsBefore_);
 
     DisableBack();
     DisableNext();
@@ -151,8 +155,12 @@ void TUsbForm::NewPortTimerTimer() {
     if (!Showing(UsbTabSheet2)) {
         return;
     }
-    // Against the list taken on step 1; step 3's Next finds the name again.
-    if (!FindNewPort(portsBefore_).empty()) {
+    // Against the list taken on step 1; step 3's Next finds the name again. A failing
+    // inventory is shown once, not at every poll, and the watch goes on.
+    std::string failure;
+    const bool found = !FindNewPort(portsBefore_, &failure).empty();
+    inventoryNotice_.Report(FromAnsi(failure));
+    if (found) {
         ShowSheet(UsbTabSheet3);
         return;
     }
@@ -160,14 +168,21 @@ void TUsbForm::NewPortTimerTimer() {
 }
 
 void TUsbForm::HandOver() {
-    // BeforePorts carries the list across a restart. When it cannot be read, the list taken
-    // on step 1 of this run serves; with neither, nothing is known of the ports before, and
-    // no port is called new.
+    // Within one run the list taken on step 1 is the one to compare with: the stored list may
+    // be older when saving it failed. BeforePorts carries the list across a restart; with
+    // neither, nothing is known of the ports before, and no port is called new.
     bool known = snapshotTaken_;
-    if (std::optional<PortList> saved = ReadBeforePorts()) {
-        portsBefore_ = std::move(*saved);
-        known = true;
+    if (!known) {
+        if (std::optional<PortList> saved = ReadBeforePorts()) {
+            portsBefore_ = std::move(*saved);
+            known = true;
+        }
     }
-    newPortName_ = known ? FromAnsi(FindNewPort(portsBefore_)) : QString();
+    newPortName_.clear();
+    if (known) {
+        std::string failure;
+        newPortName_ = FromAnsi(FindNewPort(portsBefore_, &failure));
+        inventoryNotice_.Report(FromAnsi(failure));
+    }
     Post(WM_SHOW_PORT_FORM, newPortName_);
 }

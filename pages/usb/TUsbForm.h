@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <QString>
 
+#include "app/Dialogs.h"
 #include "app/PageSlots.h"
 #include "app/TChildForm.h"
 #include "host/ComPorts.h"
@@ -67,6 +68,8 @@ private:
     PortList portsBefore_;
     // True once step 1 has listed the ports in this run, so portsBefore_ holds that list.
     bool snapshotTaken_ = false;
+    // Inventory failures of step 1, the poll and the hand-over, each shown once.
+    FailureNotice inventoryNotice_;
     QString newPortName_;
     bool restartPending_ = false;
 };

@@ -1,5 +1,6 @@
 #include "pages/xport/TXportConfigForm.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QHeaderView>
@@ -13,6 +14,8 @@
 #include <QTextEdit>
 #include <QUdpSocket>
 #include <QtEndian>
+#include <cstddef>
+#include <iterator>
 #include <stdexcept>
 
 #include "app/Dialogs.h"
@@ -345,7 +348,8 @@ void TXportConfigForm::AcceptStaticValues() {
             QString::fromStdString(DefaultSubnetMask(IpAddressEdit->text().toStdString())));
     }
     // A field that does not parse would go out as 255.255.255.255 and give the printer the
-    // broadcast address: refuse it and let the user mend it; nothing is sent.
+    // broadcast address: refuse it and let the user mend it; nothing is sent. A typed
+    // 255.255.255.255 parses and goes out as typed.
     const struct {
         QLineEdit* edit;
         QString name;
@@ -353,19 +357,19 @@ void TXportConfigForm::AcceptStaticValues() {
     } fields[] = {{IpAddressEdit, tr("IP address"), &newAddress_},
                   {SubnetMaskEdit, tr("subnet mask"), &newMask_},
                   {DefaultGatewayEdit, tr("default gateway"), &newGateway_}};
-    constexpr AddressValue kInvalid = 0xFFFFFFFFU;
-    for (const auto& f : fields) {
-        if (ParseAddress(f.edit->text().toStdString()) == kInvalid) {
+    AddressValue values[3] = {};
+    for (std::size_t i = 0; i < std::size(fields); ++i) {
+        if (!TryParseAddress(fields[i].edit->text().toStdString(), values[i])) {
             ShowErrorMessage(tr("The %1 \"%2\" is not a valid address. Enter it as four numbers "
                                 "from 0 to 255 separated by dots, such as 192.168.1.20.")
-                                 .arg(f.name, f.edit->text()));
-            f.edit->setFocus();
-            f.edit->selectAll();
+                                 .arg(fields[i].name, fields[i].edit->text()));
+            fields[i].edit->setFocus();
+            fields[i].edit->selectAll();
             return;
         }
     }
-    for (const auto& f : fields) {
-        *f.target = ParseAddress(f.edit->text().toStdString());
+    for (std::size_t i = 0; i < std::size(fields); ++i) {
+        *fields[i].target = values[i];
     }
     DisableNext();
     retryCount_ = 0;
@@ -543,7 +547,13 @@ bool TXportConfigForm::event(QEvent* e) {
 
 bool TXportConfigForm::eventFilter(QObject* watched, QEvent* e) {
     if (watched == IpAddressEdit && e->type() == QEvent::FocusOut) {
-        IpAddressEditExit();
+        // Only a move to another control of this page leaves the field. The window losing
+        // the focus (another program, a message box, a menu) keeps the mask the user typed;
+        // by the time the field hears of the move, the new focus widget is already set.
+        const QWidget* next = QApplication::focusWidget();
+        if (next != nullptr && next != IpAddressEdit && isAncestorOf(next)) {
+            IpAddressEditExit();
+        }
     }
     return TChildForm::eventFilter(watched, e);
 }

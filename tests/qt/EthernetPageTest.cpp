@@ -7,6 +7,7 @@
 #include <QRadioButton>
 #include <QtTest>
 
+#include "host/ComPorts.h"
 #include "host/Paths.h"
 #include "host/Registry.h"
 #include "host/WaitClock.h"
@@ -160,23 +161,58 @@ private slots:
                     .contains(QStringLiteral("It appears that no new ports were added.")));
     }
 
-    void unreadableSavedListFallsBackToThisRunsSnapshot() {
+    // The hand-over after the redirector, when the saved list cannot be read or the COM port
+    // inventory fails: a failure is shown at the snapshot or the hand-over, where it happens,
+    // once, and then by the COM port page as usual.
+    void handOverUnderFaults_data() {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("newPort");
+        QTest::newRow("saved list unreadable") << "unreadable"
+                                               << "/dev/pts/99";
+        // The names after a value that cannot be read are not listed: the redirector's port
+        // comes after it at the snapshot, before it at the hand-over.
+        QTest::newRow("inventory fails at the snapshot") << "snapshot" << QString();
+        QTest::newRow("inventory fails at the hand-over") << "hand-over" << "/dev/pts/99";
+    }
+    void handOverUnderFaults() {
+        QFETCH(QString, fault);
+        QFETCH(QString, newPort);
         WriteScript(ManagerPath(), runLog_, "manager");
         reg::WriteString(reg::Root::LocalMachine, "HARDWARE\\DEVICEMAP\\SERIALCOMM",
                          "\\Device\\Serial0", "/dev/pts/98");  // a port the PC had before
+        const auto breakInventory = [&] {
+            QFile hive(sandbox_->registryDir() + QStringLiteral("/HKEY_LOCAL_MACHINE.reg"));
+            QVERIFY(hive.open(QIODevice::Append));
+            hive.write("\"\\\\Device\\\\Broken\"=dword:00000001\r\n");
+        };
+        if (fault == QLatin1String("snapshot")) {
+            breakInventory();
+        }
         PassXport();
+        const QString failure = QString::fromStdString(ListComPorts(nullptr));
+        QCOMPARE(dialogs_->texts(),
+                 fault == QLatin1String("snapshot") ? QStringList{failure} : QStringList());
         wizard_->next();  // the manager runs
         QCOMPARE(Sheet(), QStringLiteral("EtherRedirectTab3"));
-        // The redirector's new port appears, and the saved list can no longer be read.
+        // The redirector's new port appears.
         reg::WriteString(reg::Root::LocalMachine, "HARDWARE\\DEVICEMAP\\SERIALCOMM",
                          "\\Device\\VormaticCpr9", "/dev/pts/99");
-        QFile hive(sandbox_->registryDir() + QStringLiteral("/HKEY_CURRENT_USER.reg"));
-        QVERIFY(hive.open(QIODevice::WriteOnly));
-        hive.write("not a hive\n");
-        hive.close();
+        if (fault == QLatin1String("unreadable")) {
+            QFile hive(sandbox_->registryDir() + QStringLiteral("/HKEY_CURRENT_USER.reg"));
+            QVERIFY(hive.open(QIODevice::WriteOnly));
+            hive.write("not a hive\n");
+        } else if (fault == QLatin1String("hand-over")) {
+            breakInventory();
+        }
         wizard_->next();
         QCOMPARE(wizard_->index(), 6);
-        QCOMPARE(EthernetForm->NewPortName(), QStringLiteral("/dev/pts/99"));
+        QCOMPARE(EthernetForm->NewPortName(), newPort);
+        const QString shown = QString::fromStdString(ListComPorts(nullptr));
+        QCOMPARE(dialogs_->texts(), (shown.isEmpty() ? QStringList() : QStringList{shown, shown}));
+        for (const RecordedBox& box : dialogs_->boxes) {
+            QCOMPARE(box.title, QStringLiteral("Error"));
+            QCOMPARE(box.icon, MsgIcon::Exclamation);
+        }
     }
 
     void typedManagerPaths() {

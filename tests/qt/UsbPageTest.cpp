@@ -357,7 +357,10 @@ private slots:
         Wizard w;
         WalkToUsbPage(w);
         w.next();
-        QCOMPARE(dialogs_->texts(), QStringList{kRegistryFailed});
+        // The port list could not be saved either, and the user hears of both.
+        QCOMPARE(dialogs_->texts().size(), 2);
+        QCOMPARE(dialogs_->texts().last(), kRegistryFailed);
+        QVERIFY(dialogs_->texts().first().contains(blocker));
         QCOMPARE(Sheet(), kStep2);
         QVERIFY(UsbForm->RestartPending());
         QVERIFY(!w.find<QLabel>("RestartNoticeLabel")->isHidden());
@@ -366,7 +369,69 @@ private slots:
         QCOMPARE(Sheet(), kStep4);
         w.next();
         QVERIFY(!w.shell()->isVisible());
-        QCOMPARE(dialogs_->boxes.size(), 1);
+        QCOMPARE(dialogs_->boxes.size(), 2);
+    }
+
+    // Within one run the hand-over compares with the list step 1 took, whatever the store
+    // holds by then; a save that failed is shown.
+    void handOverComparesWithTheListItTook_data() {
+        QTest::addColumn<QString>("store");  // "older": replaced since; "damaged": cannot save
+        QTest::newRow("an older list stored since") << "older";
+        QTest::newRow("save fails") << "damaged";
+    }
+    void handOverComparesWithTheListItTook() {
+        QFETCH(QString, store);
+        QString saveFailure;
+        if (store == QLatin1String("damaged")) {
+            WriteFile(sandbox_->registryDir() + QStringLiteral("/HKEY_CURRENT_USER.reg"),
+                      "REGEDIT4\r\n\r\ngarbage line\r\n");
+            saveFailure = QString::fromStdString(SaveBeforePorts({}));
+            QVERIFY(!saveFailure.isEmpty());
+        }
+        Wizard w;
+        ToStepTwo(w);
+        if (store == QLatin1String("older")) {
+            QCOMPARE(SaveBeforePorts({}), std::string());  // from before COM1 was there
+        }
+        QCOMPARE(dialogs_->boxes.size(), saveFailure.isEmpty() ? 0 : 1);
+        if (!saveFailure.isEmpty()) {
+            QCOMPARE(dialogs_->boxes[0].title, QStringLiteral("Error"));
+            QVERIFY(dialogs_->boxes[0].text.contains(saveFailure));
+        }
+        AddPort(QStringLiteral("COM7"));
+        QTRY_COMPARE_WITH_TIMEOUT(Sheet(), kStep3, 3000);
+        w.next();
+        QCOMPARE(w.index(), 6);
+        QCOMPARE(UsbForm->NewPortName(), QStringLiteral("COM7"));
+        QCOMPARE(Selected(w), QStringList{"COM7"});
+    }
+
+    // A COM port inventory that fails while step 2 polls is shown once per failure, and the
+    // watch goes on.
+    void inventoryFailureWhileWatchingIsShownOnce() {
+        Wizard w;
+        ToStepTwo(w);
+        const QString hive = sandbox_->registryDir() + QStringLiteral("/HKEY_LOCAL_MACHINE.reg");
+        const auto breakInventory = [&] {
+            QFile file(hive);
+            QVERIFY(file.open(QIODevice::Append));
+            file.write("\"\\\\Device\\\\Broken\"=dword:00000001\r\n");
+        };
+        breakInventory();
+        const QString failure = QString::fromStdString(ListComPorts(nullptr));
+        QVERIFY(!failure.isEmpty());
+        QTRY_COMPARE_WITH_TIMEOUT(dialogs_->texts(), QStringList{failure}, 3000);
+        QTest::qWait(6 * waits::Ms(250));
+        QCOMPARE(dialogs_->texts(), QStringList{failure});
+        QCOMPARE(Sheet(), kStep2);
+        QVERIFY(UsbForm->IsWatchingForNewPort());
+
+        // Mended, then broken again: a new failure, shown again.
+        reg::DeleteValue(reg::Root::LocalMachine, kSerialCommKey, "\\Device\\Broken");
+        QTest::qWait(3 * waits::Ms(250));
+        breakInventory();
+        QTRY_COMPARE_WITH_TIMEOUT(dialogs_->texts(), (QStringList{failure, failure}), 3000);
+        QVERIFY(UsbForm->IsWatchingForNewPort());
     }
 
     // A "-rusb" start compares today's ports with the list saved before the restart.
@@ -423,6 +488,14 @@ private slots:
     }
 
 private:
+    // With COM1 present, through a driver installation to step 2.
+    void ToStepTwo(Wizard& w) {
+        sandbox_->writeCdScript(QStringLiteral("setup/usb/setup.exe"), "exit 0\n");
+        AddPort(QStringLiteral("COM1"));
+        WalkToUsbPage(w);
+        w.next();
+        QCOMPARE(Sheet(), kStep2);
+    }
     static void WriteFile(const QString& path, const QByteArray& content) {
         QDir().mkpath(QFileInfo(path).absolutePath());
         QFile file(path);

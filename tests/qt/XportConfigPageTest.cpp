@@ -199,22 +199,92 @@ private slots:
         QVERIFY(dialogs_->boxes.isEmpty());
     }
 
-    void staticFieldsThatDoNotParseAreRefused() {
+    // Typed as a person types: the address, Tab, the mask, Tab, the gateway, Enter. A field
+    // that does not parse is refused and nothing is sent; 255.255.255.255 parses.
+    void staticFieldsAreRefusedOnlyWhenTheyDoNotParse_data() {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<QString>("mask");
+        QTest::addColumn<QString>("gateway");
+        QTest::addColumn<QString>("refused");  // the field's object name, or empty
+        const QString good = LoopbackLan().Address(77);
+        const QString ones = QStringLiteral("255.255.255.255");
+        const QString mask = QStringLiteral("255.255.255.0");
+        QTest::newRow("address out of range")
+            << "192.168.1.300" << mask << good << QStringLiteral("IpAddressEdit");
+        QTest::newRow("gateway not an address")
+            << good << mask << "gateway" << QStringLiteral("DefaultGatewayEdit");
+        QTest::newRow("mask with three parts")
+            << good << "255.255.0" << good << QStringLiteral("SubnetMaskEdit");
+        QTest::newRow("all-ones mask") << good << ones << good << QString();
+        QTest::newRow("all-ones gateway") << good << mask << ones << QString();
+    }
+    void staticFieldsAreRefusedOnlyWhenTheyDoNotParse() {
+        QFETCH(QString, address);
+        QFETCH(QString, mask);
+        QFETCH(QString, gateway);
+        QFETCH(QString, refused);
         Start({{20}}, false);
         QTRY_VERIFY_WITH_TIMEOUT(ChoosingPrinter(*wizard_), kCourseMs);
         wizard_->next();
         QTRY_VERIFY(Find<QLineEdit>("IpAddressEdit")->hasFocus());
-        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("192.168.1.300"));
+        const QStringList texts{address, mask, gateway};
+        for (qsizetype i = 0; i < texts.size(); ++i) {
+            if (i > 0) {
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            }
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClicks(QApplication::focusWidget(), texts[i]);
+        }
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         Settle();
-        QCOMPARE(dialogs_->boxes.size(), 1);
-        QVERIFY(dialogs_->boxes[0].text.contains(QStringLiteral("192.168.1.300")));
-        QCOMPARE(Page()->State(), int(TXportConfigForm::EnterAddress));
-        QVERIFY(Find<QLineEdit>("IpAddressEdit")->hasFocus());
-        QTest::qWait(200);
+        if (!refused.isEmpty()) {
+            QCOMPARE(dialogs_->boxes.size(), 1);
+            QVERIFY(dialogs_->boxes[0].text.contains(Find<QLineEdit>(qPrintable(refused))->text()));
+            QCOMPARE(Page()->State(), int(TXportConfigForm::EnterAddress));
+            QCOMPARE(QApplication::focusWidget()->objectName(), refused);
+            QTest::qWait(200);
+            const QMap<QString, QString> status = sim_->status();
+            QCOMPARE(status.value(QStringLiteral("module.0.setup_records")), QStringLiteral("0"));
+            QCOMPARE(status.value(QStringLiteral("module.0.ip_setups")), QStringLiteral("0"));
+            return;
+        }
+        QVERIFY(dialogs_->boxes.isEmpty());
+        QTRY_COMPARE_WITH_TIMEOUT(sim_->status().value(QStringLiteral("module.0.setup_records")),
+                                  QStringLiteral("1"), kCourseMs);
         const QMap<QString, QString> status = sim_->status();
-        QCOMPARE(status.value(QStringLiteral("module.0.setup_records")), QStringLiteral("0"));
-        QCOMPARE(status.value(QStringLiteral("module.0.ip_setups")), QStringLiteral("0"));
+        QCOMPARE(status.value(QStringLiteral("module.0.mask")), mask);
+        QCOMPARE(status.value(QStringLiteral("module.0.gateway")), gateway);
+    }
+
+    // The mask takes the address's class mask when the focus moves from the address to
+    // another control of the page, not when the window loses the focus.
+    void leavingTheWindowKeepsTheTypedMask() {
+        Start({{20}}, false);
+        QTRY_VERIFY_WITH_TIMEOUT(ChoosingPrinter(*wizard_), kCourseMs);
+        wizard_->next();
+        auto* address = Find<QLineEdit>("IpAddressEdit");
+        auto* mask = Find<QLineEdit>("SubnetMaskEdit");
+        QTRY_VERIFY(address->hasFocus());
+        QTest::keyClicks(address, lan_.Address(77));
+        QTest::keyClick(address, Qt::Key_Tab);
+        QCOMPARE(mask->text(), QStringLiteral("255.0.0.0"));
+        QTest::keyClick(mask, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(mask, QStringLiteral("255.255.255.128"));
+        QTest::keyClick(mask, Qt::Key_Backtab);
+        QVERIFY(address->hasFocus());
+
+        // Another program's window comes to the front, and then the wizard's again.
+        QWidget other;
+        other.show();
+        other.activateWindow();
+        QTRY_COMPARE(QApplication::activeWindow(), &other);
+        QVERIFY(!address->hasFocus());
+        wizard_->shell()->activateWindow();
+        QTRY_VERIFY(address->hasFocus());
+        QCOMPARE(mask->text(), QStringLiteral("255.255.255.128"));
+
+        QTest::mouseClick(Find<QLineEdit>("DefaultGatewayEdit"), Qt::LeftButton);
+        QCOMPARE(mask->text(), QStringLiteral("255.0.0.0"));
     }
 
     void tenUnacknowledgedRecordsEndInTheFirewallText() {

@@ -36,6 +36,20 @@ TEST(Ipv4, ParsesAndPrintsTheSocketsLibraryWay) {
     EXPECT_EQ(FormatAddress(0), "0.0.0.0");
 }
 
+TEST(Ipv4, TryParseTellsAllOnesFromTextThatDoesNotParse) {
+    for (const char* good : {"255.255.255.255", "0.0.0.0", "192.168.1.20", "10.0.0.1"}) {
+        AddressValue value = 1;
+        EXPECT_TRUE(TryParseAddress(good, value)) << good;
+        EXPECT_EQ(FormatAddress(value), good);
+    }
+    for (const char* bad : {"", "abc", "1.2.3.256", "1.2.3.4.5", "1.2.3", "1.2.3.4 ", " 1.2.3.4",
+                            "256.255.255.255", "1..2.3", "1.2.3.-4"}) {
+        AddressValue value = 7;
+        EXPECT_FALSE(TryParseAddress(bad, value)) << bad;
+        EXPECT_EQ(value, 7U) << bad;
+    }
+}
+
 TEST(Ipv4, DefaultMaskFollowsTheAddressClass) {
     const struct {
         const char* address;

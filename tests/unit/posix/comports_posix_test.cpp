@@ -19,18 +19,18 @@
 
 using reg::Root;
 
-TEST(BeforePortsStore, FailedSavesAreSwallowedAndKeepTheOlderValue) {
+TEST(BeforePortsStore, FailedSavesReportTheirFailureAndKeepTheOlderValue) {
     RegistrySandbox box;
-    SaveBeforePorts({"COM1"});
+    EXPECT_EQ(SaveBeforePorts({"COM1"}), "");
     const std::string damaged = ReadBytes(box.currentUserHive()) + "garbage line\r\n";
     box.writeHive(box.currentUserHive(), damaged);
-    EXPECT_NO_THROW(SaveBeforePorts({"COM2"}));
+    EXPECT_NE(SaveBeforePorts({"COM2"}), "");
     EXPECT_EQ(ReadBytes(box.currentUserHive()), damaged);
     EXPECT_EQ(LoadBeforePorts(), PortList{});
 
     WriteBytes(box.dir() / "file", "x");
     box.setRegistryDir(box.dir() / "file/registry");
-    EXPECT_NO_THROW(SaveBeforePorts({"COM2"}));
+    EXPECT_NE(SaveBeforePorts({"COM2"}), "");
     EXPECT_EQ(LoadBeforePorts(), PortList{});
 }
 
