@@ -51,10 +51,41 @@ TXportConfigForm::TXportConfigForm(QWidget* owner)
     : TChildForm(owner), IdUDPServer(new QUdpSocket(this)), Telnet(new TelnetClient(this)) {
     setObjectName(QStringLiteral("XportConfigForm"));
     resize(441, 323);
+    ClientPanel()->setFont(FormFont(11));
+    BuildProgress();
+    BuildEtherIpGrid();
+    BuildUnreachableMemo();
+    // Three sheets without tabs; the page chooses the one shown.
+    PageControl = new QStackedWidget(ClientPanel());
+    PageControl->setObjectName(QStringLiteral("PageControl"));
+    PageControl->setGeometry(16, 142, 409, 179);
+    BuildInfoTab();
+    BuildQueryTab();
+    BuildTelnetTab();
+    PageControl->setCurrentWidget(InfoTab);
+
+    StateTimer.setTimerType(Qt::PreciseTimer);
+    connect(&StateTimer, &QTimer::timeout, this, [this] { StateTimerTimer(); });
+    TelnetTimer.setSingleShot(true);
+    connect(&TelnetTimer, &QTimer::timeout, this, [this] { TelnetTimerTimer(); });
+    IdUDPServer->setObjectName(QStringLiteral("IdUDPServer"));
+    connect(IdUDPServer, &QUdpSocket::readyRead, this, [this] { ReadPendingDatagrams(); });
+    Telnet->setObjectName(QStringLiteral("Telnet"));
+    connect(Telnet, &TelnetClient::Connected, this, [this] { TelnetConnect(); });
+    connect(Telnet, &TelnetClient::ConnectFailed, this, [this] {
+        if (!shutDown_) {
+            ReportConfigurationError();
+        }
+    });
+    connect(Telnet, &TelnetClient::DataAvailable, this,
+            [this](const QByteArray& text) { TelnetDataAvailable(text); });
+
+    GetLocalAddress(localAddress_, localMask_);
+}
+
+void TXportConfigForm::BuildProgress() {
     QWidget* panel = ClientPanel();
     const QFont font = FormFont(11);
-    panel->setFont(font);
-
     ProgressLabel =
         MakeWrappedLabel(panel, "ProgressLabel", tr("Progress..."), QRect(16, 3, 417, 17), font);
     ProgressBar = new QProgressBar(panel);
@@ -63,7 +94,11 @@ TXportConfigForm::TXportConfigForm(QWidget* owner)
     ProgressBar->setRange(0, 100);
     ProgressBar->setValue(0);
     ProgressBar->setTextVisible(false);
+}
 
+void TXportConfigForm::BuildEtherIpGrid() {
+    QWidget* panel = ClientPanel();
+    const QFont font = FormFont(11);
     EtherIpGrid = new QTableWidget(1, 2, panel);
     EtherIpGrid->setObjectName(QStringLiteral("EtherIpGrid"));
     EtherIpGrid->setGeometry(16, 40, 297, 97);
@@ -86,7 +121,11 @@ TXportConfigForm::TXportConfigForm(QWidget* owner)
         gridPalette.setColor(QPalette::Disabled, role, gridPalette.color(QPalette::Active, role));
     }
     EtherIpGrid->setPalette(gridPalette);
+}
 
+void TXportConfigForm::BuildUnreachableMemo() {
+    QWidget* panel = ClientPanel();
+    const QFont font = FormFont(11);
     UnreachableMemo = new QPlainTextEdit(panel);
     UnreachableMemo->setObjectName(QStringLiteral("UnreachableMemo"));
     // A little wider than the form has it: the substitute font runs wider than MS Sans Serif.
@@ -104,12 +143,10 @@ TXportConfigForm::TXportConfigForm(QWidget* owner)
         tr("Red indicates the IP \naddress is not on this \nPC's "
            "subnet and is thus \nunreachable on this \nLAN."));
     UnreachableMemo->hide();
+}
 
-    // Three sheets without tabs; the page chooses the one shown.
-    PageControl = new QStackedWidget(panel);
-    PageControl->setObjectName(QStringLiteral("PageControl"));
-    PageControl->setGeometry(16, 142, 409, 179);
-
+void TXportConfigForm::BuildInfoTab() {
+    const QFont font = FormFont(11);
     InfoTab = new QWidget;
     InfoTab->setObjectName(QStringLiteral("InfoTab"));
     InfoRichEdit = new QTextEdit(InfoTab);
@@ -121,7 +158,10 @@ TXportConfigForm::TXportConfigForm(QWidget* owner)
     InfoRichEdit->setFocusPolicy(Qt::NoFocus);
     InfoRichEdit->setFont(font);
     PageControl->addWidget(InfoTab);
+}
 
+void TXportConfigForm::BuildQueryTab() {
+    const QFont font = FormFont(11);
     QueryTab = new QWidget;
     QueryTab->setObjectName(QStringLiteral("QueryTab"));
     const auto field = [&](const char* labelName, const QString& caption, const char* editName,
@@ -143,7 +183,10 @@ TXportConfigForm::TXportConfigForm(QWidget* owner)
     setTabOrder(SubnetMaskEdit, DefaultGatewayEdit);
     IpAddressEdit->installEventFilter(this);
     PageControl->addWidget(QueryTab);
+}
 
+void TXportConfigForm::BuildTelnetTab() {
+    const QFont font = FormFont(11);
     TelnetTab = new QWidget;
     TelnetTab->setObjectName(QStringLiteral("TelnetTab"));
     TelnetMemo = new QPlainTextEdit(TelnetTab);
@@ -152,25 +195,6 @@ TXportConfigForm::TXportConfigForm(QWidget* owner)
     TelnetMemo->setReadOnly(true);
     TelnetMemo->setFont(font);
     PageControl->addWidget(TelnetTab);
-    PageControl->setCurrentWidget(InfoTab);
-
-    StateTimer.setTimerType(Qt::PreciseTimer);
-    connect(&StateTimer, &QTimer::timeout, this, [this] { StateTimerTimer(); });
-    TelnetTimer.setSingleShot(true);
-    connect(&TelnetTimer, &QTimer::timeout, this, [this] { TelnetTimerTimer(); });
-    IdUDPServer->setObjectName(QStringLiteral("IdUDPServer"));
-    connect(IdUDPServer, &QUdpSocket::readyRead, this, [this] { ReadPendingDatagrams(); });
-    Telnet->setObjectName(QStringLiteral("Telnet"));
-    connect(Telnet, &TelnetClient::Connected, this, [this] { TelnetConnect(); });
-    connect(Telnet, &TelnetClient::ConnectFailed, this, [this] {
-        if (!shutDown_) {
-            ReportConfigurationError();
-        }
-    });
-    connect(Telnet, &TelnetClient::DataAvailable, this,
-            [this](const QByteArray& text) { TelnetDataAvailable(text); });
-
-    GetLocalAddress(localAddress_, localMask_);
 }
 
 TXportConfigForm::~TXportConfigForm() {
