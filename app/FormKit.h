@@ -9,7 +9,9 @@
 #include <functional>
 #include <string>
 
+class QAbstractButton;
 class QLabel;
+class QObject;
 class QPushButton;
 class QRadioButton;
 class QWidget;
@@ -53,7 +55,12 @@ bool LoadPictureFile(QLabel* image, const QString& path, bool stretch = false);
 QString FromAnsi(const std::string& text);
 std::string ToAnsi(const QString& text);
 
+// Calls `onChosen` whenever `button` becomes checked, however that happens (the mouse, the
+// keys, an accessibility action, the program), and when the user clicks it while it is
+// already checked: choosing the option again counts as choosing it.
+void OnChosen(QAbstractButton* button, QObject* context, std::function<void()> onChosen);
+
 // Makes a label look and act like a link (blue, underlined, hand cursor) and calls
-// `onClick` on a left click.
+// `onClick` on a left click, which assistive technology reaches as the label's press action.
 void MakeClickable(QWidget* widget, std::function<void()> onClick);
 void StyleAsLink(QLabel* label);

@@ -9,6 +9,7 @@
 #include <QRadioButton>
 #include <QStackedWidget>
 
+#include "app/Accessible.h"
 #include "app/FormKit.h"
 #include "app/SheetColumn.h"
 #include "pages/art/Art.h"
@@ -39,6 +40,7 @@ void TEthernetForm::BuildSheets() {
     EtherPageControl = new QStackedWidget(client);
     EtherPageControl->setObjectName(QStringLiteral("EtherPageControl"));
     EtherPageControl->setGeometry(136, 40, kSheetWidth, kSheetHeight);
+    LinkLabel(EtherLabel1, EtherPageControl);
     BuildEtherIntroTab1();
     BuildEtherIntroTab2();
     BuildEtherXportTab();
@@ -150,6 +152,7 @@ void TEthernetForm::BuildEtherRedirectTab2() {
     EtherRedirPathEdit->setObjectName(QStringLiteral("EtherRedirPathEdit"));
     EtherRedirPathEdit->setFont(text);
     EtherRedirPathEdit->setGeometry(kLeft, 62, 345, 23);
+    EtherRedirPathEdit->setAccessibleName(tr("Redirector program"));
     EtherRedirPathBrowseButton = MakeButton(EtherRedirectTab2, "EtherRedirPathBrowseButton",
                                             tr("Browse"), QRect(kLeft + 353, 61, 75, 25), text);
     EtherRedirPathBrowseButton->setAutoDefault(false);

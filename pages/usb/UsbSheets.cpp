@@ -5,6 +5,7 @@
 #include <QStackedWidget>
 #include <algorithm>
 
+#include "app/Accessible.h"
 #include "app/FormKit.h"
 #include "app/SheetColumn.h"
 #include "pages/art/Art.h"
@@ -36,6 +37,7 @@ void TUsbForm::BuildSheets() {
     UsbPageControl = new QStackedWidget(client);
     UsbPageControl->setObjectName(QStringLiteral("UsbPageControl"));
     UsbPageControl->setGeometry(kControlLeft, kControlTop, kSheetWidth, kSheetHeight);
+    LinkLabel(UsbLabel1, UsbPageControl);
     BuildUsbTabSheet1();
     BuildUsbTabSheet1Wait();
     BuildUsbTabSheet2();

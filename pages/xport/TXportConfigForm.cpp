@@ -15,6 +15,7 @@
 #include <QtEndian>
 #include <stdexcept>
 
+#include "app/Accessible.h"
 #include "app/Dialogs.h"
 #include "app/FormKit.h"
 #include "host/WaitClock.h"
@@ -94,6 +95,7 @@ void TXportConfigForm::BuildProgress() {
     ProgressBar->setRange(0, 100);
     ProgressBar->setValue(0);
     ProgressBar->setTextVisible(false);
+    ProgressBar->setAccessibleName(tr("Progress"));
 }
 
 void TXportConfigForm::BuildEtherIpGrid() {
@@ -115,6 +117,7 @@ void TXportConfigForm::BuildEtherIpGrid() {
     EtherIpGrid->setShowGrid(true);
     EtherIpGrid->setTabKeyNavigation(false);
     EtherIpGrid->setHorizontalHeaderLabels({tr("IP Address"), tr("MAC Address")});
+    EtherIpGrid->setAccessibleName(tr("Printers on the LAN"));
     // The grid is disabled once a printer is chosen; its highlighted row must still show.
     QPalette gridPalette = EtherIpGrid->palette();
     for (const QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText}) {
@@ -142,6 +145,7 @@ void TXportConfigForm::BuildUnreachableMemo() {
     UnreachableMemo->setPlainText(
         tr("Red indicates the IP \naddress is not on this \nPC's "
            "subnet and is thus \nunreachable on this \nLAN."));
+    UnreachableMemo->setAccessibleName(tr("Note"));
     UnreachableMemo->hide();
 }
 
@@ -157,6 +161,7 @@ void TXportConfigForm::BuildInfoTab() {
     InfoRichEdit->setFrameShape(QFrame::NoFrame);
     InfoRichEdit->setFocusPolicy(Qt::NoFocus);
     InfoRichEdit->setFont(font);
+    InfoRichEdit->setAccessibleName(tr("Information"));
     PageControl->addWidget(InfoTab);
 }
 
@@ -166,11 +171,12 @@ void TXportConfigForm::BuildQueryTab() {
     QueryTab->setObjectName(QStringLiteral("QueryTab"));
     const auto field = [&](const char* labelName, const QString& caption, const char* editName,
                            int top) {
-        MakeLabel(QueryTab, labelName, caption, 8, top + 3, font);
+        QLabel* label = MakeLabel(QueryTab, labelName, caption, 8, top + 3, font);
         auto* edit = new QLineEdit(QStringLiteral("0.0.0.0"), QueryTab);
         edit->setObjectName(QString::fromLatin1(editName));
         edit->setFont(font);
         edit->setGeometry(112, top, 121, 21);
+        LinkLabel(label, edit);
         return edit;
     };
     IpAddressEdit = field("IpAddressLabel", tr("IP address :"), "IpAddressEdit", 8);
@@ -194,6 +200,7 @@ void TXportConfigForm::BuildTelnetTab() {
     TelnetMemo->setGeometry(0, 0, 409, 179);
     TelnetMemo->setReadOnly(true);
     TelnetMemo->setFont(font);
+    TelnetMemo->setAccessibleName(tr("Telnet session"));
     PageControl->addWidget(TelnetTab);
 }
 
@@ -219,6 +226,7 @@ void TXportConfigForm::Activate() {
     InfoRichEdit->clear();
     ProgressBar->setValue(0);
     ProgressLabel->clear();
+    UnreachableMemo->setAccessibleName(tr("Note"));
     UnreachableMemo->hide();
     EtherIpGrid->setEnabled(true);
     state_ = Idle;
