@@ -21,8 +21,8 @@ namespace {
 
 constexpr int kClientWidth = 612;
 
-// Shows the search on the page's own controls. The search services no messages, so every
-// change is repainted at once.
+// Shows the search on the page's own controls. Every change is repainted at once, between
+// the probes' waits.
 class PageSearchView : public PortSearchView {
 public:
     PageSearchView(QProgressBar* bar, QLabel* label) : bar_(bar), label_(label) {}
@@ -32,7 +32,7 @@ public:
         bar_->show();
         bar_->repaint();
         label_->show();
-        QCoreApplication::processEvents();
+        AnswerWindowOnly();
     }
     void ShowProgress(int percent) override {
         bar_->setValue(percent);
