@@ -3,7 +3,8 @@
 
 Starts a desktop of its own (Xvfb, a session bus, the AT-SPI bus launcher and registry,
 openbox) and walks the serial, USB and Ethernet roads against the simulators with keys alone
-(synthesized through AT-SPI), Welcome to the finished page. On every page and sheet it checks through libatspi:
+(synthesized through AT-SPI), Welcome to the finished page. On every page and sheet it checks
+through libatspi:
 no control of another page is showing or focusable; every control has a role and a name; Tab
 and Shift+Tab cycle over the page and the shell's buttons only. On the way: the licence's
 Toggle action enables Next, and the COM port search's result reaches the bus. Each failure is
@@ -90,7 +91,8 @@ class Desktop:
             if not shutil.which(tool):
                 raise Failure(f"{tool} is missing: run scripts/install-deps.sh")
         self.env["DISPLAY"] = ":" + self.start_reporting(
-            ["Xvfb", "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-displayfd", "{fd}"], "Xvfb")
+            ["Xvfb", "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-displayfd", "{fd}"],
+            "Xvfb")
         self.env["DBUS_SESSION_BUS_ADDRESS"] = self.start_reporting(
             ["dbus-daemon", "--session", "--nofork", "--print-address={fd}"], "the session bus")
         launcher = "/usr/libexec/at-spi-bus-launcher"
@@ -99,7 +101,8 @@ class Desktop:
         self.start([launcher, "--launch-immediately"])
         self.start(["openbox", "--sm-disable"])
         ask = ["gdbus", "call", "--session", "--dest", "org.freedesktop.DBus", "--object-path",
-               "/org/freedesktop/DBus", "--method", "org.freedesktop.DBus.NameHasOwner", "org.a11y.Bus"]
+               "/org/freedesktop/DBus", "--method", "org.freedesktop.DBus.NameHasOwner",
+               "org.a11y.Bus"]
         for _ in range(100):
             if "true" in subprocess.run(ask, env=self.env, capture_output=True, text=True).stdout:
                 break
@@ -232,7 +235,8 @@ class Bus:
         raise Failure("the wizard is not on the accessibility bus (is Qt's AT-SPI bridge on?)")
 
     def has(self, acc, state):
-        return acc is not None and acc.get_state_set().contains(getattr(self.Atspi.StateType, state))
+        kind = getattr(self.Atspi.StateType, state)
+        return acc is not None and acc.get_state_set().contains(kind)
 
     def children(self, acc):
         return [c for c in map(acc.get_child_at_index, range(acc.get_child_count())) if c]
@@ -267,7 +271,9 @@ class Bus:
         """An event since the last clear whose object's name or text holds `text`."""
         for _, source in self.events:
             try:
-                words = source.get_name() + (source.get_text(0, -1) if "Text" in source.get_interfaces() else "")
+                words = source.get_name()
+                if "Text" in source.get_interfaces():
+                    words += source.get_text(0, -1)
                 if text in words and source.get_role_name() != "list item":
                     return True
             except Exception:  # the object is gone
@@ -296,8 +302,9 @@ class Road:
             VORMATIC_DEMO_USB_PLUG_SECONDS="0", VORMATIC_CPR_OWNER_PID=str(os.getpid()),
             VORMATIC_DEMO_USB_PRINTER_IDENTITY="MZ4-B Vormatic Slide Printer v1.0",
             QT_QPA_PLATFORM="xcb", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
-        subprocess.run(["bash", f"{SOURCE}/tools/make-demo-cd.sh", cd, f"{BUILD}/vormatic-installer",
-                        TOOLS], env=env, check=True, stdout=subprocess.DEVNULL)
+        subprocess.run(["bash", f"{SOURCE}/tools/make-demo-cd.sh", cd,
+                        f"{BUILD}/vormatic-installer", TOOLS], env=env, check=True,
+                       stdout=subprocess.DEVNULL)
         self.port = "/dev/"
         if name == "serial":
             sim = desktop.start([f"{TOOLS}/vormatic-printer-sim", "--register"], env=env,
@@ -306,16 +313,18 @@ class Road:
         elif name == "ethernet":  # a loopback subnet of this run's own
             net = f"127.{100 + os.getpid() % 100}.{1 + os.getpid() // 100 % 200}"
             udp = str(20000 + os.getpid() % 20000)
-            env.update(VORMATIC_NETWORK_ADAPTERS=f"{net}.1/255.255.255.0", VORMATIC_XPORT_PORT=udp,
-                       VORMATIC_XPORT_QUERY_ADDRESS=f"{net}.255", VORMATIC_DEMO_CPR_ADD=f"{net}.120:10001")
-            sim = desktop.start([f"{TOOLS}/vormatic-xport-sim", "--port", udp, "--restart-ms", "300",
-                                 "--module", f"{net}.20,dhcp={net}.120"], env=env, stdout=subprocess.PIPE)
+            env.update(VORMATIC_NETWORK_ADAPTERS=f"{net}.1/255.255.255.0",
+                       VORMATIC_XPORT_PORT=udp, VORMATIC_XPORT_QUERY_ADDRESS=f"{net}.255",
+                       VORMATIC_DEMO_CPR_ADD=f"{net}.120:10001")
+            sim = desktop.start([f"{TOOLS}/vormatic-xport-sim", "--port", udp, "--restart-ms",
+                                 "300", "--module", f"{net}.20,dhcp={net}.120"], env=env,
+                                stdout=subprocess.PIPE)
             if not sim.stdout.readline().startswith(b"ready"):
                 raise Failure("the XPort simulator did not start")
         self.wizard = desktop.start(["./vormatic-installer"], cwd=cd, env=env)
         app = bus.app(self.wizard.pid)
-        self.window = self.wait(lambda: next((c for c in bus.children(app) if bus.has(c, "SHOWING")),
-                                             None), 20, "the wizard shows no window")
+        self.window = self.wait(lambda: next(filter(bus.showing, bus.children(app)), None), 20,
+                                "the wizard shows no window")
         self.wait(self.activate, 30, "the window does not become active")
         shell = [p for p in bus.children(self.window)
                  if any(c.get_role_name() == "push button" for c in bus.children(p))]
@@ -325,8 +334,9 @@ class Road:
 
     def activate(self):
         """Asks the window manager to activate the window (keys go to the active window)."""
-        subprocess.run(["xdotool", "search", "--onlyvisible", "--pid", str(self.wizard.pid), "--name",
-                        ".", "windowactivate"], env=self.desktop.env, capture_output=True, timeout=20)
+        subprocess.run(["xdotool", "search", "--onlyvisible", "--pid", str(self.wizard.pid),
+                        "--name", ".", "windowactivate"], env=self.desktop.env,
+                       capture_output=True, timeout=20)
         self.bus.pump(1)
         return self.bus.has(self.window, "ACTIVE")
 
@@ -365,17 +375,21 @@ class Road:
             sig = self.signature()
             if sig != last:
                 last, since = sig, time.time()
-            elif sig != before and time.time() - since >= quiet and (until != "next" or self.next_enabled()):
+            elif (sig != before and time.time() - since >= quiet
+                  and (until != "next" or self.next_enabled())):
                 return
-        raise Failure("nothing changed after the keys" if last == before else "the page does not settle")
+        raise Failure("nothing changed after the keys" if last == before
+                      else "the page does not settle")
 
     def fail(self, step, what, lines=()):
         self.failed += 1
-        print(f"FAIL [{self.name}: {step}] {what}", *("    " + x for x in lines), sep="\n", flush=True)
+        print(f"FAIL [{self.name}: {step}] {what}", *("    " + x for x in lines), sep="\n",
+              flush=True)
 
     def press(self, key_name):
         """Presses a key as the keyboard does, through the accessibility bus's key synthesis."""
-        self.bus.Atspi.generate_keyboard_event(KEYSYMS[key_name], None, self.bus.Atspi.KeySynthType.SYM)
+        atspi = self.bus.Atspi
+        atspi.generate_keyboard_event(KEYSYMS[key_name], None, atspi.KeySynthType.SYM)
 
     def inside(self, acc, container):
         while acc is not None and key(acc) != key(self.window):
@@ -391,19 +405,22 @@ class Road:
                                 bus.reachable(c) for a in bus.walk(c, bus.reachable)), 8))
             if seen:
                 self.fail(step, f"controls of an earlier page (#{i + 1}) can be reached", seen)
-        for container in bus.walk(page, bus.showing):  # sheets stacked in one place: one shows at a time
-            shown = [c for c in bus.children(container) if c.get_child_count() and bus.has(c, "SHOWING")]
-            for a, b in ((a, b) for i, a in enumerate(shown) for b in shown[i + 1:] if overlap(a, b, bus)):
-                self.fail(step, "two sheets show at once", [bus.describe(a), bus.describe(b)])
-        silent = [bus.describe(a) for part in (page, self.shell) for a in bus.walk(part, bus.showing)
-                  if a.get_role_name() in NAMED_ROLES
+        stacks = [a for a in bus.walk(page, bus.showing) if a.get_role_name() == "layered pane"]
+        for sheets in stacks:
+            shown = [bus.describe(c) for c in bus.children(sheets)
+                     if any(map(bus.reachable, bus.walk(c)))]
+            if len(shown) > 1:
+                self.fail(step, "more than one sheet of a stack can be reached", shown)
+        silent = [bus.describe(a) for part in (page, self.shell)
+                  for a in bus.walk(part, bus.showing) if a.get_role_name() in NAMED_ROLES
                   and (not a.get_name().strip() or a.get_role_name() == "unknown")]
         if silent:
             self.fail(step, "controls without a role or a name", silent)
         forward, backward = self.tab_cycle(step, "Tab"), self.tab_cycle(step, "shift+Tab")
         if forward and backward and not same_cycle(forward, backward[::-1]):
-            self.fail(step, "Shift+Tab does not retrace Tab", ["Tab: " + " > ".join(n for _, n in forward),
-                                                               "Shift+Tab: " + " > ".join(n for _, n in backward)])
+            self.fail(step, "Shift+Tab does not retrace Tab",
+                      ["Tab: " + " > ".join(n for _, n in forward),
+                       "Shift+Tab: " + " > ".join(n for _, n in backward)])
 
     def tab_cycle(self, step, keys):
         """The stops of `keys` pressed until the focus comes round; None after a failure."""
@@ -429,7 +446,8 @@ class Road:
     def focus_to(self, role, name):
         """Tab, and the arrows inside a group of radio buttons, until the control has the focus."""
         def at(r, n=""):
-            return self.bus.focus is not None and self.bus.focus.get_role_name() == r and n in self.bus.focus.get_name()
+            f = self.bus.focus
+            return f is not None and f.get_role_name() == r and n in f.get_name()
         for _ in range(30):
             for arrow in ["Down"] * 6 if at(role) and role == "radio button" else []:
                 if at(role, name):
@@ -450,7 +468,7 @@ class Road:
             for k in ("Up", "space"):  # onto the first choice, and choose it
                 self.press(k)
                 self.bus.pump(0.1)
-            self.wait(self.next_enabled, 5, "the arrows onto the licence's acceptance leave Next disabled")
+            self.wait(self.next_enabled, 5, "Up and Space on the licence's choices leave Next off")
         elif action == FIND:
             self.focus_to("push button", "Find")
             self.bus.events.clear()
@@ -473,8 +491,8 @@ class Road:
         choices = [a for a in bus.walk(self.current(), bus.showing)
                    if a.get_role_name() == "radio button" and not bus.has(a, "CHECKED")]
         action = bus.Atspi.Action
-        names = ([action.get_action_name(choices[0], i).lower() for i in range(action.get_n_actions(choices[0]))]
-                 if len(choices) == 1 else [])
+        names = [action.get_action_name(choices[0], i).lower()
+                 for i in range(action.get_n_actions(choices[0]))] if len(choices) == 1 else []
         if "toggle" not in names:
             return self.fail(step, f"no single unchecked choice with a Toggle action ({names})")
         action.do_action(choices[0], names.index("toggle"))
@@ -490,7 +508,8 @@ class Road:
         for step, actions, *until in ROADS[self.name]:
             if previous is None or step.split("/")[0] != previous.split("/")[0]:
                 self.page += 1
-                self.wait(lambda: len(self.pages()) > self.page, 30, f"{step}: the page does not come")
+                self.wait(lambda: len(self.pages()) > self.page, 30,
+                          f"{step}: the page does not come")
             self.bus.pump(0.3)
             failed, began = self.failed, time.time()
             self.check_page(step)
@@ -498,7 +517,8 @@ class Road:
             for action in actions:
                 self.act(step, action)
             if self.failed > failed:
-                print(f"  the tree of [{self.name}: {step}]:", *self.bus.dump(self.window), sep="\n")
+                print(f"  the tree of [{self.name}: {step}]:", *self.bus.dump(self.window),
+                      sep="\n")
             if until == ["closed"]:
                 try:
                     code = self.wizard.wait(15)
@@ -521,13 +541,6 @@ class Road:
         if self.name == "ethernet":
             subprocess.run([f"{TOOLS}/vormatic-cpr-manager", "--remove-all"], env=self.env,
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-
-
-def overlap(a, b, bus):
-    ra, rb = (x.get_extents(bus.Atspi.CoordType.WINDOW) for x in (a, b))
-    w = min(ra.x + ra.width, rb.x + rb.width) - max(ra.x, rb.x)
-    h = min(ra.y + ra.height, rb.y + rb.height) - max(ra.y, rb.y)
-    return w > 0 and h > 0 and w * h > min(ra.width * ra.height, rb.width * rb.height) // 2
 
 
 def same_cycle(a, b):
