@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "app/Accessible.h"
 #include "app/Dialogs.h"
 #include "app/FormKit.h"
 #include "host/Version.h"
@@ -25,4 +26,5 @@ void InitApplication(QApplication& app) {
     app.setApplicationName(QString::fromLatin1(kApplicationTitle));
     app.setApplicationVersion(QString::fromLatin1(kProductVersion));
     InstallFontSubstitutes();
+    InstallAccessibleFactory();
 }

@@ -11,6 +11,9 @@
 #include <QStylePainter>
 
 #include <algorithm>
+#include <memory>
+
+#include "app/Accessible.h"
 
 QFont FormFont(int pixelSize, bool bold) {
     QFont font(QStringLiteral("MS Sans Serif"));
@@ -198,8 +201,26 @@ private:
 }  // namespace
 
 void MakeClickable(QWidget* widget, std::function<void()> onClick) {
+    MarkClickable(widget);
     widget->setCursor(Qt::PointingHandCursor);
     widget->installEventFilter(new ClickFilter(widget, std::move(onClick)));
+}
+
+void OnChosen(QAbstractButton* button, QObject* context, std::function<void()> onChosen) {
+    // A click that finds the button checked changes nothing, so `toggled` stays silent.
+    auto checkedBefore = std::make_shared<bool>(false);
+    QObject::connect(button, &QAbstractButton::pressed, context,
+                     [button, checkedBefore] { *checkedBefore = button->isChecked(); });
+    QObject::connect(button, &QAbstractButton::clicked, context, [checkedBefore, onChosen] {
+        if (*checkedBefore) {
+            onChosen();
+        }
+    });
+    QObject::connect(button, &QAbstractButton::toggled, context, [onChosen](bool checked) {
+        if (checked) {
+            onChosen();
+        }
+    });
 }
 
 void StyleAsLink(QLabel* label) {

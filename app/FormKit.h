@@ -12,7 +12,9 @@
 // The pages fill their controls with host texts: FromAnsi and ToAnsi come with the kit.
 #include "app/AnsiText.h"
 
+class QAbstractButton;
 class QLabel;
+class QObject;
 class QPushButton;
 class QRadioButton;
 class QWidget;
@@ -48,7 +50,12 @@ QRadioButton* MakeWrappedRadioButton(QWidget* parent, const char* name, const QS
 // transparent. True when the picture was replaced.
 bool LoadPictureFile(QLabel* image, const QString& path, bool stretch = false);
 
+// Calls `onChosen` whenever `button` becomes checked, however that happens (the mouse, the
+// keys, an accessibility action, the program), and when the user clicks it while it is
+// already checked: choosing the option again counts as choosing it.
+void OnChosen(QAbstractButton* button, QObject* context, std::function<void()> onChosen);
+
 // Makes a label look and act like a link (blue, underlined, hand cursor) and calls
-// `onClick` on a left click.
+// `onClick` on a left click, which assistive technology reaches as the label's press action.
 void MakeClickable(QWidget* widget, std::function<void()> onClick);
 void StyleAsLink(QLabel* label);

@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QProcess>
 #include <QPushButton>
@@ -14,9 +16,22 @@
 #include "app/TMainForm.h"
 #include "host/Browser.h"
 #include "host/RunOnce.h"
+#include "host/WaitClock.h"
 
 namespace {
 constexpr int kWaitSliceMs = 50;
+// How long a probe's wait may keep the window from answering.
+constexpr qint64 kAnswerEveryMs = 20;
+
+QElapsedTimer lastAnswer;
+
+void AnswerWindowNowAndThen() {
+    if (lastAnswer.isValid() && lastAnswer.elapsed() < kAnswerEveryMs) {
+        return;
+    }
+    AnswerWindowOnly();
+    lastAnswer.start();
+}
 
 // Disables the shell's Back and Next for its lifetime and restores the states it found.
 class NavigationLock {
@@ -43,6 +58,22 @@ private:
     bool next_ = false;
 };
 }  // namespace
+
+void AnswerWindowOnly() {
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents |
+                                    QEventLoop::ExcludeSocketNotifiers |
+                                    QEventLoop::X11ExcludeTimers);
+}
+
+WindowAnswersDuringProbe::WindowAnswersDuringProbe() {
+    lastAnswer.start();
+    waits::SetPauseService(&AnswerWindowNowAndThen);
+}
+
+WindowAnswersDuringProbe::~WindowAnswersDuringProbe() {
+    waits::SetPauseService(nullptr);
+    lastAnswer.invalidate();
+}
 
 bool RunAndWait(const QString& programPath, const QString& workingDirectory) {
     const QFileInfo file(programPath);

@@ -24,6 +24,21 @@ QString OpenWebAddress(const QString& url);
 // around it when quoted) and " url" appended. Exposed for tests.
 QString BrowserCommandLine(QString command, const QString& url);
 
+// While it lives, the serial waits of a printer probe let the window answer: about every
+// 20 ms they handle the pending events other than user input, timers and sockets. The window
+// repaints and answers the desktop and assistive technology; clicks and keys stay queued,
+// and no page's timer or socket runs, until the probe is over.
+class WindowAnswersDuringProbe {
+public:
+    WindowAnswersDuringProbe();
+    ~WindowAnswersDuringProbe();
+    WindowAnswersDuringProbe(const WindowAnswersDuringProbe&) = delete;
+    WindowAnswersDuringProbe& operator=(const WindowAnswersDuringProbe&) = delete;
+};
+
+// Handles the pending events that are not user input, timers or sockets, at once.
+void AnswerWindowOnly();
+
 // Remembers the cursor in force and sets `cursor`; the destructor restores it.
 class ScreenCursorManager {
 public:

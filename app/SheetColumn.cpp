@@ -19,6 +19,7 @@ QWidget* AddSheet(QStackedWidget* control, const char* name, QSize size) {
     auto* sheet = new QWidget;
     sheet->setObjectName(QString::fromLatin1(name));
     sheet->resize(size);
+    sheet->setAccessibleName(control->accessibleName());
     control->addWidget(sheet);
     return sheet;
 }

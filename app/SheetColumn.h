@@ -11,7 +11,8 @@ class QRadioButton;
 class QStackedWidget;
 class QWidget;
 
-// Adds an empty sheet called `name` of `size` to `control` and returns it.
+// Adds an empty sheet called `name` of `size` to `control` and returns it. The sheet takes
+// the control's accessible name (the page's title).
 QWidget* AddSheet(QStackedWidget* control, const char* name, QSize size);
 
 struct ColumnLayout {

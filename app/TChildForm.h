@@ -22,6 +22,10 @@ public:
     virtual void Next() = 0;
     virtual void Activate() = 0;
 
+    // The control that takes the focus when the page is shown: the first one the user fills
+    // in. Null when there is nothing to fill in; the shell's default button takes it then.
+    virtual QWidget* FirstControl() const { return nullptr; }
+
 protected:
     // Posts a message to the host (the page's parent window).
     void Post(ShellMessage message);

@@ -136,6 +136,7 @@ void TMainForm::FormShow() {
 void TMainForm::ShowSlot(int slot) {
     TChildForm*& page = childForms_[static_cast<size_t>(slot)];
     if (page) {
+        page->show();
         page->raise();
     } else {
         const PageFactory& factory = GetPageFactory(slot);
@@ -148,8 +149,36 @@ void TMainForm::ShowSlot(int slot) {
         page->show();
         page->raise();
     }
+    HideCoveredPages(page);
     page->Activate();
     childFormIndex_ = slot;
+    // After the button messages that Activate posted, so that Next is in its new state.
+    QCoreApplication::postEvent(this, new QEvent(ArrivalFocusEvent()));
+}
+
+void TMainForm::HideCoveredPages(const TChildForm* top) {
+    // A covered page keeps its state but leaves the focus chain and the accessibility tree,
+    // as a covered window would: keys and screen readers reach only the page on top.
+    for (TChildForm* page : childForms_) {
+        if (page && page != top) {
+            page->hide();
+        }
+    }
+}
+
+void TMainForm::FocusArrivedPage() {
+    TChildForm* page = CurrentForm();
+    if (!page || !page->isVisible()) {
+        return;
+    }
+    QWidget* target = page->FirstControl();
+    if (!target || !target->isVisibleTo(this) || !target->isEnabled()) {
+        // Nothing to fill in: the button that Enter presses (Next; Exit on the finished page).
+        target = exitButton_->isDefault() ? exitButton_ : nextButton_;
+    }
+    if (target->isEnabled()) {
+        target->setFocus(Qt::OtherFocusReason);
+    }
 }
 
 void TMainForm::Show_welcome_form() {
@@ -226,7 +255,16 @@ void TMainForm::SetDefaultButton(QPushButton* button) {
     }
 }
 
+QEvent::Type TMainForm::ArrivalFocusEvent() {
+    static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
+    return type;
+}
+
 bool TMainForm::event(QEvent* e) {
+    if (e->type() == ArrivalFocusEvent()) {
+        FocusArrivedPage();
+        return true;
+    }
     if (IsShellMessage(e)) {
         HandleShellMessage(*static_cast<ShellEvent*>(e));
         return true;

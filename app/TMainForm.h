@@ -3,6 +3,7 @@
 // the current page, obeys the pages' messages and decides whether the program may close.
 
 #include <QDialog>
+#include <QEvent>
 #include <QPointer>
 #include <QStringList>
 #include <array>
@@ -69,6 +70,11 @@ private:
     void ExitButtonClick();
     void AboutButtonClick();
     void Place_child_form(int slot);
+    void HideCoveredPages(const TChildForm* top);
+    // Puts the focus on the current page's first control, or on the default button when the
+    // page has nothing to fill in. Runs once the page's button messages have been handled.
+    void FocusArrivedPage();
+    static QEvent::Type ArrivalFocusEvent();
     void HandleShellMessage(const ShellEvent& e);
     void HandOverPort(const ShellEvent& e);
     void SetDefaultButton(QPushButton* button);

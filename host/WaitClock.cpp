@@ -25,6 +25,9 @@ Scale& TheScale() {
     return scale;
 }
 
+// Set and read on the window thread only, like the waits that call it.
+PauseService theService = nullptr;
+
 std::int64_t TicksAt(const Scale& scale, Steady::time_point now) {
     const auto real = std::chrono::duration_cast<std::chrono::microseconds>(now - scale.base);
     return scale.baseTicks + real.count() * scale.factor / 1000;
@@ -40,6 +43,13 @@ std::uint32_t TickCountMs() {
 
 void Pause() {
     std::this_thread::sleep_for(std::chrono::microseconds(250));
+    if (theService != nullptr) {
+        theService();
+    }
+}
+
+void SetPauseService(PauseService service) {
+    theService = service;
 }
 
 int Ms(int milliseconds) {

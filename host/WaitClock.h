@@ -14,8 +14,14 @@ namespace waits {
 // at 2^32 like GetTickCount.
 std::uint32_t TickCountMs();
 
-// Gives the processor away for a moment (250 microseconds of real time) in a polling loop.
+// Gives the processor away for a moment (250 microseconds of real time) in a polling loop,
+// then runs the pause service, if one is set.
 void Pause();
+
+// What a polling wait does besides sleeping: the window layer sets a service that lets the
+// window answer while a wait polls (it decides itself how often it has work). Null: nothing.
+using PauseService = void (*)();
+void SetPauseService(PauseService service);
 
 // A timer interval: `milliseconds` divided by the speed-up, at least 1.
 int Ms(int milliseconds);

@@ -9,6 +9,9 @@ packages=(
     fonts-liberation2
     xvfb  # the display server of the accessibility test
     libglib2.0-bin
+    # The accessibility test: a desktop with its session bus, the AT-SPI bus and registry, a
+    # window manager and keys, read from Python through libatspi.
+    dbus-daemon at-spi2-core openbox xdotool python3 python3-gi gir1.2-atspi-2.0
 )
 missing=()
 for p in "${packages[@]}"; do

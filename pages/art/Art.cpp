@@ -63,6 +63,10 @@ constexpr char kNotice[] = "notice.png";
 QPixmap TitlePicture() {
     return Once<kTitle>();
 }
+QString TitlePictureText() {
+    return QStringLiteral(
+        "Vormatic\u00AE Installer, Setup for laser marking printers and Vormatic\u00AE Producer");
+}
 QPixmap CollagePicture() {
     return Once<kCollage>();
 }

@@ -8,6 +8,7 @@
 namespace art {
 
 QPixmap TitlePicture();               // 600 x 73: the product title banner
+QString TitlePictureText();           // what the title banner reads, for screen readers
 QPixmap CollagePicture();             // 254 x 275: a collage of marking printers
 QPixmap SerialConnectionPicture();    // 100 x 100: a serial (DB-9) cable
 QPixmap UsbConnectionPicture();       // 100 x 100: a USB cable

@@ -18,6 +18,8 @@ public:
     void Back() override;
     void Next() override;
     void Activate() override;
+    // The chosen connection's button.
+    QWidget* FirstControl() const override;
 
     // Posts the page of the checked connection (2028, 2029 or 2030), enables Back and empties
     // the wizard-wide selections.

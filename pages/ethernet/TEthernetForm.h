@@ -37,6 +37,15 @@ protected:
 
 private:
     void BuildSheets();
+    void BuildEtherIntroTab1();
+    void BuildEtherIntroTab2();
+    void BuildEtherXportTab();
+    void BuildEtherRedirectTab1();
+    void BuildEtherRedirectTab1Wait();
+    void BuildEtherRedirectTab2();
+    void BuildEtherRedirectTab2Wait();
+    void BuildEtherRedirectTab3();
+    void BuildEtherRedirectTabFailed();
     void ShowSheet(QWidget* sheet);
     bool Showing(const QWidget* sheet) const;
     QString ManagerPath() const;

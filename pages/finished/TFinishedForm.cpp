@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QUrl>
 
+#include "app/Accessible.h"
 #include "app/Dialogs.h"
 #include "app/FormKit.h"
 #include "app/Launch.h"
@@ -41,8 +42,11 @@ TFinishedForm::TFinishedForm(QWidget* owner) : TChildForm(owner) {
         ->hide();
 
     ApplyContactLines({phoneLabel, phoneNumber, webLabel, webAddress_, emailLabel, emailAddress_});
-    // A title bitmap that cannot be loaded leaves the built-in picture in place.
-    LoadPictureFile(titleImage_, FromAnsi(BrandingStore::Instance().TitleBitmapPath()));
+    // A title bitmap that cannot be loaded leaves the built-in picture in place. What a kit's
+    // own title reads is not known here: it stays unnamed.
+    const bool branded =
+        LoadPictureFile(titleImage_, FromAnsi(BrandingStore::Instance().TitleBitmapPath()));
+    NamePicture(titleImage_, branded ? QString() : art::TitlePictureText());
 }
 
 void TFinishedForm::EmailAddressClick() {

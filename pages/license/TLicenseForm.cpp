@@ -1,5 +1,6 @@
 #include "pages/license/TLicenseForm.h"
 
+#include <QFileInfo>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 
@@ -19,6 +20,9 @@ TLicenseForm::TLicenseForm(QWidget* owner) : TChildForm(owner) {
     licenseText_->setLineWrapMode(QPlainTextEdit::NoWrap);
     licenseText_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     licenseText_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // The page shows no title: the text is named after its file.
+    licenseText_->setAccessibleName(
+        QFileInfo(QString::fromLatin1(kLicenseFileName)).completeBaseName());
 
     acceptRadioButton_ = MakeRadioButton(panel, "AcceptRadioButton",
                                          tr("I accept the terms of the license agreement"),
@@ -28,8 +32,12 @@ TLicenseForm::TLicenseForm(QWidget* owner) : TChildForm(owner) {
                                           QRect(48, 376, 497, 17), FormFont(11));
     declineRadioButton_->setChecked(true);
 
-    connect(acceptRadioButton_, &QRadioButton::clicked, this, [this] { EnableNext(); });
-    connect(declineRadioButton_, &QRadioButton::clicked, this, [this] { DisableNext(); });
+    OnChosen(acceptRadioButton_, this, [this] { EnableNext(); });
+    OnChosen(declineRadioButton_, this, [this] { DisableNext(); });
+}
+
+QWidget* TLicenseForm::FirstControl() const {
+    return licenseText_;
 }
 
 void TLicenseForm::LoadLicenseText() {

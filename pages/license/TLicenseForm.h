@@ -17,6 +17,8 @@ public:
     // Throws std::runtime_error when the licence file cannot be read; Next and Back are then
     // left as they were.
     void Activate() override;
+    // The licence text, to be read before the choice below it.
+    QWidget* FirstControl() const override;
 
 private:
     void LoadLicenseText();

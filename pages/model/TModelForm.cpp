@@ -6,6 +6,7 @@
 #include <QScrollBar>
 #include <algorithm>
 
+#include "app/Accessible.h"
 #include "app/Dialogs.h"
 #include "app/FormKit.h"
 #include "app/Selections.h"
@@ -61,12 +62,15 @@ TModelForm::TModelForm(QWidget* owner) : TChildForm(owner) {
         PlaceRadioButton(ModelRadioButtons[i], model.radioLeft, model.radioTop, model.captionLeft);
         const int index = model.index;
         MakeClickable(ModelImages[i], [this, index] { ModelImageClick(index); });
-        connect(ModelRadioButtons[i], &QRadioButton::clicked, this,
-                [this] { ModelRadioButtonClick(); });
+        OnChosen(ModelRadioButtons[i], this, [this] { ModelRadioButtonClick(); });
     }
 
     if (BrandingStore::Instance().IsPrivateLabel()) {
         RebuildForPrivateLabel();
+    }
+    // Each picture is a button named as the model it chooses.
+    for (std::size_t i = 0; i < ModelImages.size(); ++i) {
+        NamePicture(ModelImages[i], ModelRadioButtons[i]->text());
     }
     FitScrollContent();
     ModelScrollBox->setWidget(scrollContent_);
@@ -163,6 +167,19 @@ void TModelForm::FitScrollContent() {
         ModelScrollBox->width() - frame - ModelScrollBox->verticalScrollBar()->sizeHint().width();
     const int height = std::max(bottom + kContentMargin, ModelScrollBox->height() - frame);
     scrollContent_->resize(width, height);
+}
+
+QWidget* TModelForm::FirstControl() const {
+    QRadioButton* first = nullptr;
+    for (QRadioButton* radio : ModelRadioButtons) {
+        if (radio->isChecked()) {
+            return radio;
+        }
+        if (!first && !radio->isHidden()) {
+            first = radio;
+        }
+    }
+    return first;
 }
 
 void TModelForm::Activate() {

@@ -19,6 +19,8 @@ public:
     void Back() override;
     void Next() override;
     void Activate() override;
+    // The chosen model's button, or the first one shown.
+    QWidget* FirstControl() const override;
 
 private:
     void ModelImageClick(int index);

@@ -36,6 +36,7 @@ std::string FindPrinterPort(PortSearchView& view) {
     }
 
     std::string found;
+    const WindowAnswersDuringProbe answering;
     const std::size_t count = ports.size();
     for (std::size_t i = 0; i < count; ++i) {
         view.ShowProgress(static_cast<int>(i * 100 / count));

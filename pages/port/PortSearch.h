@@ -1,7 +1,8 @@
 #pragma once
 // The printer search of the COM port page: probes every COM port in turn with the command
-// "V" until a printer answers. The search runs on the window thread and services no messages
-// between ports, so what the user sees of it is what the view repaints.
+// "V" until a printer answers. The search runs on the window thread. While a port is probed
+// the window answers (repaints, the desktop, assistive technology), but the user's clicks and
+// keys, and the pages' timers and sockets, wait until the search is over.
 
 #include <string>
 

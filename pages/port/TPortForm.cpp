@@ -7,8 +7,10 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include "app/Accessible.h"
 #include "app/Dialogs.h"
 #include "app/FormKit.h"
+#include "app/Launch.h"
 #include "app/Selections.h"
 #include "host/ComPorts.h"
 #include "pages/port/PortSearch.h"
@@ -19,8 +21,8 @@ namespace {
 
 constexpr int kClientWidth = 612;
 
-// Shows the search on the page's own controls. The search services no messages, so every
-// change is repainted at once.
+// Shows the search on the page's own controls. Every change is repainted at once, between
+// the probes' waits.
 class PageSearchView : public PortSearchView {
 public:
     PageSearchView(QProgressBar* bar, QLabel* label) : bar_(bar), label_(label) {}
@@ -30,7 +32,7 @@ public:
         bar_->show();
         bar_->repaint();
         label_->show();
-        QCoreApplication::processEvents();
+        AnswerWindowOnly();
     }
     void ShowProgress(int percent) override {
         bar_->setValue(percent);
@@ -82,6 +84,7 @@ TPortForm::TPortForm(QWidget* owner) : TChildForm(owner) {
     PortProgressBar->setRange(0, 100);
     PortProgressBar->setTextVisible(false);
     PortProgressBar->setGeometry(24, 84, 329, 16);
+    PortProgressBar->setAccessibleName(tr("COM port search"));
     PortFoundLabel =
         MakeWrappedLabel(FindGroupBox, "PortFoundLabel", QString(), QRect(24, 108, 329, 128), text);
 
@@ -112,7 +115,7 @@ void TPortForm::Activate() {
     }
     fillingList_ = false;
     ClearListSelection();
-    PortFoundLabel->clear();
+    ShowSearchResult(QString());
     PortFoundLabel->hide();
     PortProgressBar->setValue(0);
     PortProgressBar->hide();
@@ -172,17 +175,16 @@ void TPortForm::PortFindButtonClick() {
     PageSearchView view(PortProgressBar, PortFoundLabel);
     const QString port = FromAnsi(FindPrinterPort(view));
     if (port.isEmpty()) {
-        PortFoundLabel->setText(tr("Unable to find a Vormatic Printer on any COM ports."));
+        ShowSearchResult(tr("Unable to find a Vormatic Printer on any COM ports."));
         return;
     }
-    PortFoundLabel->setText(tr("A Vormatic Printer has been found on ") + port +
-                            QStringLiteral("\n\n") + GetPrinterIdentity() +
-                            tr("\n\nClick Next to continue..."));
     QListWidgetItem* item = FindListItem(port);
     if (!item) {
-        PortFoundLabel->setText(tr("The COM port name does not match any in the list."));
+        ShowSearchResult(tr("The COM port name does not match any in the list."));
         return;
     }
+    ShowSearchResult(tr("A Vormatic Printer has been found on ") + port + QStringLiteral("\n\n") +
+                     GetPrinterIdentity() + tr("\n\nClick Next to continue..."));
     SelectListItem(item);
     EnableNext();
 }
@@ -218,4 +220,17 @@ void TPortForm::SelectListItem(QListWidgetItem* item) {
 void TPortForm::ShowHints(const QString& info, const QString& hint) {
     PortInfoLabel1->setText(info);
     PortInfoLabel2->setText(hint);
+    LinkLabel(PortInfoLabel1, PortListBox);
+    PortListBox->setAccessibleDescription(hint);
+}
+
+void TPortForm::ShowSearchResult(const QString& text) {
+    // The label's new text reaches a screen reader as a name change; the Find button, which
+    // has the focus when the search was started from the keyboard, describes the outcome too.
+    PortFoundLabel->setText(text);
+    PortFindButton->setAccessibleDescription(text);
+}
+
+QWidget* TPortForm::FirstControl() const {
+    return PortListBox;
 }

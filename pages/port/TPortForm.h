@@ -22,6 +22,8 @@ public:
     void Back() override;
     void Next() override;
     void Activate() override;
+    // The port list.
+    QWidget* FirstControl() const override;
 
     // The port handed over with message 2031: a port added by a driver installation ("" when
     // none was found) is preselected; without a hand-over the list is shown plainly.
@@ -38,6 +40,7 @@ private:
     QListWidgetItem* FindListItem(const QString& port) const;
     void SelectListItem(QListWidgetItem* item);
     void ShowHints(const QString& info, const QString& hint);
+    void ShowSearchResult(const QString& text);
 
     QLabel* PortLabel1;
     QLabel* PortInfoLabel1;

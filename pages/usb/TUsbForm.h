@@ -40,6 +40,11 @@ public:
 
 private:
     void BuildSheets();
+    void BuildUsbTabSheet1();
+    void BuildUsbTabSheet1Wait();
+    void BuildUsbTabSheet2();
+    void BuildUsbTabSheet3();
+    void BuildUsbTabSheet4Restart();
     void ShowSheet(QWidget* sheet);
     bool Showing(const QWidget* sheet) const;
 

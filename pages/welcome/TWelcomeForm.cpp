@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QUrl>
 
+#include "app/Accessible.h"
 #include "app/Dialogs.h"
 #include "app/FormKit.h"
 #include "host/BrandingStore.h"
@@ -58,8 +59,10 @@ TWelcomeForm::TWelcomeForm(QWidget* owner) : TChildForm(owner) {
 
 void TWelcomeForm::ApplyBrandingBitmaps() {
     const BrandingStore& branding = BrandingStore::Instance();
-    // A bitmap that cannot be loaded leaves the built-in picture in place.
-    LoadPictureFile(titleImage_, FromAnsi(branding.TitleBitmapPath()));
+    // A bitmap that cannot be loaded leaves the built-in picture in place. What a kit's own
+    // title reads is not known here: it stays unnamed.
+    const bool branded = LoadPictureFile(titleImage_, FromAnsi(branding.TitleBitmapPath()));
+    NamePicture(titleImage_, branded ? QString() : art::TitlePictureText());
     if (LoadPictureFile(collageImage_, FromAnsi(branding.CollageBitmapPath()))) {
         collageImage_->resize(collageImage_->pixmap().size());
     }

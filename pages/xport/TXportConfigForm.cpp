@@ -18,6 +18,7 @@
 #include <iterator>
 #include <stdexcept>
 
+#include "app/Accessible.h"
 #include "app/Dialogs.h"
 #include "app/FormKit.h"
 #include "host/WaitClock.h"
@@ -54,110 +55,17 @@ TXportConfigForm::TXportConfigForm(QWidget* owner)
     : TChildForm(owner), IdUDPServer(new QUdpSocket(this)), Telnet(new TelnetClient(this)) {
     setObjectName(QStringLiteral("XportConfigForm"));
     resize(441, 323);
-    QWidget* panel = ClientPanel();
-    const QFont font = FormFont(11);
-    panel->setFont(font);
-
-    ProgressLabel =
-        MakeWrappedLabel(panel, "ProgressLabel", tr("Progress..."), QRect(16, 3, 417, 17), font);
-    ProgressBar = new QProgressBar(panel);
-    ProgressBar->setObjectName(QStringLiteral("ProgressBar"));
-    ProgressBar->setGeometry(16, 24, 297, 16);
-    ProgressBar->setRange(0, 100);
-    ProgressBar->setValue(0);
-    ProgressBar->setTextVisible(false);
-
-    EtherIpGrid = new QTableWidget(1, 2, panel);
-    EtherIpGrid->setObjectName(QStringLiteral("EtherIpGrid"));
-    EtherIpGrid->setGeometry(16, 40, 297, 97);
-    EtherIpGrid->setFont(font);
-    EtherIpGrid->setColumnWidth(0, 137);
-    EtherIpGrid->setColumnWidth(1, 132);
-    EtherIpGrid->verticalHeader()->hide();
-    EtherIpGrid->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    EtherIpGrid->horizontalHeader()->setHighlightSections(false);
-    EtherIpGrid->verticalHeader()->setDefaultSectionSize(18);
-    EtherIpGrid->setSelectionBehavior(QAbstractItemView::SelectRows);
-    EtherIpGrid->setSelectionMode(QAbstractItemView::SingleSelection);
-    EtherIpGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    EtherIpGrid->setShowGrid(true);
-    EtherIpGrid->setTabKeyNavigation(false);
-    EtherIpGrid->setHorizontalHeaderLabels({tr("IP Address"), tr("MAC Address")});
-    // The grid is disabled once a printer is chosen, so that the choice stays fixed; it keeps
-    // its look, the header and the highlighted row above all, as the list of the result.
-    QPalette gridPalette = EtherIpGrid->palette();
-    for (const QPalette::ColorRole role :
-         {QPalette::Highlight, QPalette::HighlightedText, QPalette::Text, QPalette::WindowText,
-          QPalette::ButtonText}) {
-        gridPalette.setColor(QPalette::Disabled, role, gridPalette.color(QPalette::Active, role));
-    }
-    EtherIpGrid->setPalette(gridPalette);
-
-    UnreachableMemo = new QPlainTextEdit(panel);
-    UnreachableMemo->setObjectName(QStringLiteral("UnreachableMemo"));
-    // A little wider than the form has it: the substitute font runs wider than MS Sans Serif.
-    UnreachableMemo->setGeometry(320, 72, 121, 65);
-    UnreachableMemo->setFrameShape(QFrame::NoFrame);
-    UnreachableMemo->setLineWrapMode(QPlainTextEdit::NoWrap);
-    UnreachableMemo->setReadOnly(true);
-    UnreachableMemo->setFocusPolicy(Qt::NoFocus);
-    UnreachableMemo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    UnreachableMemo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    UnreachableMemo->setFont(font);
-    UnreachableMemo->setPalette(WithText(UnreachableMemo->palette(), Qt::red));
-    UnreachableMemo->document()->setDocumentMargin(0);
-    UnreachableMemo->setPlainText(
-        tr("Red indicates the IP \naddress is not on this \nPC's "
-           "subnet and is thus \nunreachable on this \nLAN."));
-    UnreachableMemo->hide();
-
+    ClientPanel()->setFont(FormFont(11));
+    BuildProgress();
+    BuildEtherIpGrid();
+    BuildUnreachableMemo();
     // Three sheets without tabs; the page chooses the one shown.
-    PageControl = new QStackedWidget(panel);
+    PageControl = new QStackedWidget(ClientPanel());
     PageControl->setObjectName(QStringLiteral("PageControl"));
     PageControl->setGeometry(16, 142, 409, 179);
-
-    InfoTab = new QWidget;
-    InfoTab->setObjectName(QStringLiteral("InfoTab"));
-    InfoRichEdit = new QTextEdit(InfoTab);
-    InfoRichEdit->setObjectName(QStringLiteral("InfoRichEdit"));
-    InfoRichEdit->setGeometry(0, 0, 409, 179);
-    InfoRichEdit->setReadOnly(true);
-    InfoRichEdit->setAcceptRichText(false);
-    InfoRichEdit->setFrameShape(QFrame::NoFrame);
-    InfoRichEdit->setFocusPolicy(Qt::NoFocus);
-    InfoRichEdit->setFont(font);
-    PageControl->addWidget(InfoTab);
-
-    QueryTab = new QWidget;
-    QueryTab->setObjectName(QStringLiteral("QueryTab"));
-    const auto field = [&](const char* labelName, const QString& caption, const char* editName,
-                           int top) {
-        MakeLabel(QueryTab, labelName, caption, 8, top + 3, font);
-        auto* edit = new QLineEdit(QStringLiteral("0.0.0.0"), QueryTab);
-        edit->setObjectName(QString::fromLatin1(editName));
-        edit->setFont(font);
-        edit->setGeometry(112, top, 121, 21);
-        return edit;
-    };
-    IpAddressEdit = field("IpAddressLabel", tr("IP address :"), "IpAddressEdit", 8);
-    SubnetMaskEdit = field("SubnetMaskLabel", tr("Subnet mask :"), "SubnetMaskEdit", 36);
-    DefaultGatewayEdit =
-        field("DefaultGatewayLabel", tr("Default gateway :"), "DefaultGatewayEdit", 64);
-    MakeLabel(QueryTab, "QueryHintLabel", tr("Enter the values and click Next when done."), 8, 100,
-              font);
-    setTabOrder(IpAddressEdit, SubnetMaskEdit);
-    setTabOrder(SubnetMaskEdit, DefaultGatewayEdit);
-    IpAddressEdit->installEventFilter(this);
-    PageControl->addWidget(QueryTab);
-
-    TelnetTab = new QWidget;
-    TelnetTab->setObjectName(QStringLiteral("TelnetTab"));
-    TelnetMemo = new QPlainTextEdit(TelnetTab);
-    TelnetMemo->setObjectName(QStringLiteral("TelnetMemo"));
-    TelnetMemo->setGeometry(0, 0, 409, 179);
-    TelnetMemo->setReadOnly(true);
-    TelnetMemo->setFont(font);
-    PageControl->addWidget(TelnetTab);
+    BuildInfoTab();
+    BuildQueryTab();
+    BuildTelnetTab();
     PageControl->setCurrentWidget(InfoTab);
 
     StateTimer.setTimerType(Qt::PreciseTimer);
@@ -177,6 +85,129 @@ TXportConfigForm::TXportConfigForm(QWidget* owner)
             [this](const QByteArray& text) { TelnetDataAvailable(text); });
 
     GetLocalAddress(localAddress_, localMask_);
+}
+
+void TXportConfigForm::BuildProgress() {
+    QWidget* panel = ClientPanel();
+    const QFont font = FormFont(11);
+    ProgressLabel =
+        MakeWrappedLabel(panel, "ProgressLabel", tr("Progress..."), QRect(16, 3, 417, 17), font);
+    ProgressBar = new QProgressBar(panel);
+    ProgressBar->setObjectName(QStringLiteral("ProgressBar"));
+    ProgressBar->setGeometry(16, 24, 297, 16);
+    ProgressBar->setRange(0, 100);
+    ProgressBar->setValue(0);
+    ProgressBar->setTextVisible(false);
+    ProgressBar->setAccessibleName(tr("Progress"));
+}
+
+void TXportConfigForm::BuildEtherIpGrid() {
+    QWidget* panel = ClientPanel();
+    const QFont font = FormFont(11);
+    EtherIpGrid = new QTableWidget(1, 2, panel);
+    EtherIpGrid->setObjectName(QStringLiteral("EtherIpGrid"));
+    EtherIpGrid->setGeometry(16, 40, 297, 97);
+    EtherIpGrid->setFont(font);
+    EtherIpGrid->setColumnWidth(0, 137);
+    EtherIpGrid->setColumnWidth(1, 132);
+    EtherIpGrid->verticalHeader()->hide();
+    EtherIpGrid->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    EtherIpGrid->horizontalHeader()->setHighlightSections(false);
+    EtherIpGrid->verticalHeader()->setDefaultSectionSize(18);
+    EtherIpGrid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    EtherIpGrid->setSelectionMode(QAbstractItemView::SingleSelection);
+    EtherIpGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    EtherIpGrid->setShowGrid(true);
+    EtherIpGrid->setTabKeyNavigation(false);
+    EtherIpGrid->setHorizontalHeaderLabels({tr("IP Address"), tr("MAC Address")});
+    EtherIpGrid->setAccessibleName(tr("Printers on the LAN"));
+    // The grid is disabled once a printer is chosen, so that the choice stays fixed; it keeps
+    // its look, the header and the highlighted row above all, as the list of the result.
+    QPalette gridPalette = EtherIpGrid->palette();
+    for (const QPalette::ColorRole role :
+         {QPalette::Highlight, QPalette::HighlightedText, QPalette::Text, QPalette::WindowText,
+          QPalette::ButtonText}) {
+        gridPalette.setColor(QPalette::Disabled, role, gridPalette.color(QPalette::Active, role));
+    }
+    EtherIpGrid->setPalette(gridPalette);
+}
+
+void TXportConfigForm::BuildUnreachableMemo() {
+    QWidget* panel = ClientPanel();
+    const QFont font = FormFont(11);
+    UnreachableMemo = new QPlainTextEdit(panel);
+    UnreachableMemo->setObjectName(QStringLiteral("UnreachableMemo"));
+    // A little wider than the form has it: the substitute font runs wider than MS Sans Serif.
+    UnreachableMemo->setGeometry(320, 72, 121, 65);
+    UnreachableMemo->setFrameShape(QFrame::NoFrame);
+    UnreachableMemo->setLineWrapMode(QPlainTextEdit::NoWrap);
+    UnreachableMemo->setReadOnly(true);
+    UnreachableMemo->setFocusPolicy(Qt::NoFocus);
+    UnreachableMemo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    UnreachableMemo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    UnreachableMemo->setFont(font);
+    UnreachableMemo->setPalette(WithText(UnreachableMemo->palette(), Qt::red));
+    UnreachableMemo->document()->setDocumentMargin(0);
+    UnreachableMemo->setPlainText(
+        tr("Red indicates the IP \naddress is not on this \nPC's "
+           "subnet and is thus \nunreachable on this \nLAN."));
+    UnreachableMemo->setAccessibleName(tr("Note"));
+    UnreachableMemo->hide();
+}
+
+void TXportConfigForm::BuildInfoTab() {
+    const QFont font = FormFont(11);
+    InfoTab = new QWidget;
+    InfoTab->setObjectName(QStringLiteral("InfoTab"));
+    InfoRichEdit = new QTextEdit(InfoTab);
+    InfoRichEdit->setObjectName(QStringLiteral("InfoRichEdit"));
+    InfoRichEdit->setGeometry(0, 0, 409, 179);
+    InfoRichEdit->setReadOnly(true);
+    InfoRichEdit->setAcceptRichText(false);
+    InfoRichEdit->setFrameShape(QFrame::NoFrame);
+    InfoRichEdit->setFocusPolicy(Qt::NoFocus);
+    InfoRichEdit->setFont(font);
+    InfoRichEdit->setAccessibleName(tr("Information"));
+    PageControl->addWidget(InfoTab);
+}
+
+void TXportConfigForm::BuildQueryTab() {
+    const QFont font = FormFont(11);
+    QueryTab = new QWidget;
+    QueryTab->setObjectName(QStringLiteral("QueryTab"));
+    const auto field = [&](const char* labelName, const QString& caption, const char* editName,
+                           int top) {
+        QLabel* label = MakeLabel(QueryTab, labelName, caption, 8, top + 3, font);
+        auto* edit = new QLineEdit(QStringLiteral("0.0.0.0"), QueryTab);
+        edit->setObjectName(QString::fromLatin1(editName));
+        edit->setFont(font);
+        edit->setGeometry(112, top, 121, 21);
+        LinkLabel(label, edit);
+        return edit;
+    };
+    IpAddressEdit = field("IpAddressLabel", tr("IP address :"), "IpAddressEdit", 8);
+    SubnetMaskEdit = field("SubnetMaskLabel", tr("Subnet mask :"), "SubnetMaskEdit", 36);
+    DefaultGatewayEdit =
+        field("DefaultGatewayLabel", tr("Default gateway :"), "DefaultGatewayEdit", 64);
+    MakeLabel(QueryTab, "QueryHintLabel", tr("Enter the values and click Next when done."), 8, 100,
+              font);
+    setTabOrder(IpAddressEdit, SubnetMaskEdit);
+    setTabOrder(SubnetMaskEdit, DefaultGatewayEdit);
+    IpAddressEdit->installEventFilter(this);
+    PageControl->addWidget(QueryTab);
+}
+
+void TXportConfigForm::BuildTelnetTab() {
+    const QFont font = FormFont(11);
+    TelnetTab = new QWidget;
+    TelnetTab->setObjectName(QStringLiteral("TelnetTab"));
+    TelnetMemo = new QPlainTextEdit(TelnetTab);
+    TelnetMemo->setObjectName(QStringLiteral("TelnetMemo"));
+    TelnetMemo->setGeometry(0, 0, 409, 179);
+    TelnetMemo->setReadOnly(true);
+    TelnetMemo->setFont(font);
+    TelnetMemo->setAccessibleName(tr("Telnet session"));
+    PageControl->addWidget(TelnetTab);
 }
 
 TXportConfigForm::~TXportConfigForm() {
@@ -201,6 +232,7 @@ void TXportConfigForm::Activate() {
     InfoRichEdit->clear();
     ProgressBar->setValue(0);
     ProgressLabel->clear();
+    UnreachableMemo->setAccessibleName(tr("Note"));
     UnreachableMemo->hide();
     EtherIpGrid->setEnabled(true);
     state_ = Idle;

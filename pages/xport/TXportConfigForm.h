@@ -62,6 +62,15 @@ protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
+    // The layout: the progress line, the list of printers, the note on red addresses and
+    // the three sheets of PageControl.
+    void BuildProgress();
+    void BuildEtherIpGrid();
+    void BuildUnreachableMemo();
+    void BuildInfoTab();
+    void BuildQueryTab();
+    void BuildTelnetTab();
+
     // Search and set-up.
     void StartSearch(int targetState);
     void StartStateTimer(int seconds);

@@ -2,15 +2,18 @@
 // printer search over pseudo-terminals that this test answers itself, and where Next and
 // Back lead.
 
+#include <QAccessible>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTimer>
 #include <QtTest>
 #include <memory>
 #include <string>
+#include <thread>
 
 #include "app/Selections.h"
 #include "app/ShellMessages.h"
@@ -343,11 +346,44 @@ private slots:
         auto* found = w.find<QLabel>("PortFoundLabel");
         PaintLog log(bar, found);
 
+        // While a port is probed the window answers: an event posted once the silent port has
+        // its first frame is handled under the hourglass. A page's timer that it starts, due at
+        // once, waits until the search is over.
+        const auto searching = [] {
+            const QCursor* cursor = QGuiApplication::overrideCursor();
+            return cursor != nullptr && cursor->shape() == Qt::WaitCursor;
+        };
+        bool timerRan = false;
+        bool timerDuringSearch = false;
+        QTimer pageTimer(PortForm);
+        pageTimer.setSingleShot(true);
+        connect(&pageTimer, &QTimer::timeout, [&] {
+            timerRan = true;
+            timerDuringSearch = searching();
+        });
+        bool answered = false;
+        bool answeredDuringSearch = false;
+        std::thread poster([&] {
+            for (int ms = 0; ms < 20000 && silent.frames() == 0; ++ms) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+            QMetaObject::invokeMethod(
+                found,
+                [&] {
+                    answered = true;
+                    answeredDuringSearch = searching();
+                    pageTimer.start(0);
+                },
+                Qt::QueuedConnection);
+        });
+
         // Time runs ten times faster: the silent port's four tries of a second each pass in
         // 0.4 s, and the clock the search reads shows them as four seconds.
         const waits::ScopedSpeedup fast(10);
         const std::uint32_t start = waits::TickCountMs();
-        QTest::mouseClick(w.find<QPushButton>("PortFindButton"), Qt::LeftButton);
+        auto* findButton = w.find<QPushButton>("PortFindButton");
+        QTest::mouseClick(findButton, Qt::LeftButton);
+        poster.join();
         const std::uint32_t spent = waits::TickCountMs() - start;
         QVERIFY2(spent >= 3996, qPrintable(QString::number(spent)));
         QCOMPARE(silent.frames(), 4);
@@ -363,8 +399,15 @@ private slots:
         // The window was repainted while the search ran, under the hourglass.
         QCOMPARE(log.busyTexts.mid(0, 3), log.texts.mid(0, 3));
         QVERIFY(QGuiApplication::overrideCursor() == nullptr);
+        QVERIFY(answered && answeredDuringSearch);
+        QVERIFY(timerRan && !timerDuringSearch);
         QCOMPARE(found->text(), FoundText(printer.path(), identity));
         QVERIFY(!found->isHidden());
+        // A screen reader hears the result: the label is named by it, and the Find button,
+        // where the focus stays, is described by it.
+        QCOMPARE(QAccessible::queryAccessibleInterface(found)->text(QAccessible::Name),
+                 found->text());
+        QCOMPARE(findButton->accessibleDescription(), found->text());
         QCOMPARE(bar->value(), 100);
         QCOMPARE(Selected(list), QStringList{printer.path()});
         QVERIFY(w.nextEnabled());
