@@ -258,6 +258,9 @@ TEST(XportSimConfig, ModulesFaultsAndTheLoopbackRule) {
         {"sim", "--module", "127.0.0.5,fault=sometimes"},
         {"sim", "--module", "127.1"},
         {"sim", "--port", "0", "--module", "127.0.0.5"},
+        {"sim", "--telnet-cut", "drip:", "--module", "127.0.0.5"},
+        {"sim", "--telnet-cut", "whole:3", "--module", "127.0.0.5"},
+        {"sim", "--telnet-cut", "sliced:3", "--module", "127.0.0.5"},
     };
     for (const auto& args : refused) {
         SimConfig c;
@@ -267,6 +270,10 @@ TEST(XportSimConfig, ModulesFaultsAndTheLoopbackRule) {
     const char* inNamespace[] = {"sim", "--netns", "--module", "10.0.0.5"};
     SimConfig c;
     EXPECT_TRUE(ParseSimConfig(4, inNamespace, &c, &error)) << error;
+    const char* randomCuts[] = {"sim", "--telnet-cut", "random:7", "--module", "127.0.0.5"};
+    ASSERT_TRUE(ParseSimConfig(5, randomCuts, &c, &error)) << error;
+    EXPECT_EQ(c.cut.mode, TelnetCut::Mode::kRandom);
+    EXPECT_EQ(c.cut.seed, 7U);
 
     EXPECT_TRUE(MaySendTo(ParseAddress("127.0.0.1"), false));
     EXPECT_TRUE(MaySendTo(ParseAddress("127.255.255.255"), false));
