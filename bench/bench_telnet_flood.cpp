@@ -22,6 +22,7 @@
 #include <functional>
 
 #include "app/Application.h"
+#include "bench/BenchLoop.h"
 #include "host/BrandingStore.h"
 #include "host/WaitClock.h"
 #include "pages/xport/TXportConfigForm.h"
@@ -42,20 +43,6 @@ qint64 ThreadCpuUs() {
     timespec now{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
     return static_cast<qint64>(now.tv_sec) * 1000000 + now.tv_nsec / 1000;
-}
-
-bool RunUntil(const std::function<bool()>& done, int limitMs) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > limitMs) {
-            return false;
-        }
-        QEventLoop loop;
-        QTimer::singleShot(1, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    return true;
 }
 
 QString StatusValue(const QString& path, const QString& key) {
@@ -99,17 +86,17 @@ bool Flood(const QString& fault, long long bytes, int run) {
     auto* page = new TXportConfigForm(&host);
     page->SetDhcpMode(true);
     page->Activate();
-    if (!RunUntil([&] { return page->State() == TXportConfigForm::ChoosePrinter; }, 10000)) {
+    if (!RunUntil([&] { return page->State() == TXportConfigForm::ChoosePrinter; }, 1, 10000)) {
         std::fprintf(stderr, "no printer found\n");
         return false;
     }
     page->Next();
-    if (!RunUntil([&] { return page->State() == TXportConfigForm::Rechecking; }, 10000)) {
+    if (!RunUntil([&] { return page->State() == TXportConfigForm::Rechecking; }, 1, 10000)) {
         std::fprintf(stderr, "the printer did not come back\n");
         return false;
     }
     waits::SetSpeedup(1);
-    if (!RunUntil([&] { return page->State() >= TXportConfigForm::TelnetConnecting; }, 10000)) {
+    if (!RunUntil([&] { return page->State() >= TXportConfigForm::TelnetConnecting; }, 1, 10000)) {
         std::fprintf(stderr, "no telnet dialogue\n");
         return false;
     }
@@ -133,7 +120,7 @@ bool Flood(const QString& fault, long long bytes, int run) {
         rssMost = std::max(rssMost, RssMb());
     });
     tick.start(1);
-    const bool ended = RunUntil([&] { return page->IsDone(); }, 60000);
+    const bool ended = RunUntil([&] { return page->IsDone(); }, 1, 60000);
     const qint64 timeout = session.elapsed();
     tick.stop();
     delete page;
@@ -145,8 +132,8 @@ bool Flood(const QString& fault, long long bytes, int run) {
         "(aim <= 20); ended after %.2f s (time-out 20 s)%s\n",
         qPrintable(fault),
         StatusValue(status, QStringLiteral("module.0.flooded")).toDouble() / 1048576.0,
-        static_cast<long long>(longestStall), rssMost - rssBefore,
-        static_cast<double>(timeout) / 1000.0, ended ? "" : ", NOT ENDED");
+        static_cast<long long>(longestStall), static_cast<double>(longestCpuUs) / 1000.0,
+        rssMost - rssBefore, static_cast<double>(timeout) / 1000.0, ended ? "" : ", NOT ENDED");
     return ended;
 }
 

@@ -16,6 +16,7 @@
 #include <functional>
 
 #include "app/Application.h"
+#include "bench/BenchLoop.h"
 #include "host/BrandingStore.h"
 #include "pages/xport/TXportConfigForm.h"
 
@@ -26,21 +27,6 @@ double CpuSeconds() {
     getrusage(RUSAGE_SELF, &usage);
     return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
            static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-// Runs the event loop until `done` holds, looking every `pollMs`; false after `limitMs`.
-bool RunUntil(const std::function<bool()>& done, int pollMs, int limitMs) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > limitMs) {
-            return false;
-        }
-        QEventLoop loop;
-        QTimer::singleShot(pollMs, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    return true;
 }
 
 }  // namespace

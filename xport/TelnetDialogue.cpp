@@ -32,9 +32,11 @@ constexpr std::size_t LongestPhrase() {
     return longest;
 }
 
+constexpr std::size_t kKept = LongestPhrase() - 1;
+
 }  // namespace
 
-const std::size_t DialogueText::kKeptChars = LongestPhrase() - 1;
+const std::size_t DialogueText::kKeptChars = kKept;
 
 std::vector<TelnetSegment> SplitTelnetSegments(std::string_view received) {
     std::vector<TelnetSegment> segments;
@@ -46,19 +48,22 @@ std::vector<TelnetSegment> SplitTelnetSegments(std::string_view received) {
 
 void DialogueText::Append(std::string_view piece) {
     // A phrase that began in the kept tail ends within the piece's first kKeptChars.
-    std::string seam = tail_;
-    seam.append(piece.substr(0, kKeptChars));
+    char joined[2 * kKept];
+    const std::size_t head = std::min(piece.size(), kKept);
+    tail_.copy(joined, tail_.size());
+    piece.copy(joined + tail_.size(), head);
+    const std::string_view seam(joined, tail_.size() + head);
     for (std::size_t p = 0; p < kPhraseCount; ++p) {
-        if (!Has(p) && (seam.find(kPhrases[p]) != std::string::npos ||
+        if (!Has(p) && (seam.find(kPhrases[p]) != std::string_view::npos ||
                         piece.find(kPhrases[p]) != std::string_view::npos)) {
             seen_ |= 1U << p;
         }
     }
-    if (piece.size() >= kKeptChars) {
-        tail_.assign(piece.substr(piece.size() - kKeptChars));
+    if (piece.size() >= kKept) {
+        tail_.assign(piece.substr(piece.size() - kKept));
     } else {
         tail_.append(piece);
-        tail_.erase(0, tail_.size() - std::min(tail_.size(), kKeptChars));
+        tail_.erase(0, tail_.size() - std::min(tail_.size(), kKept));
     }
 }
 

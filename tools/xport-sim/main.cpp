@@ -39,8 +39,8 @@ using Clock = std::chrono::steady_clock;
 constexpr std::uint16_t kTelnetPort = xport::kTelnetSetupPort;
 constexpr std::uint16_t kTunnelPort = xport::kSerialTunnelPort;
 constexpr int kDropAfterAnswers = 3;
-constexpr int kSplitPauseMs = 10;         // before the last byte of a piece cut with split-last
-constexpr std::size_t kRandomPiece = 24;  // the longest piece of a random cut
+constexpr int kSplitPauseMs = 10;        // before the last byte of a piece cut with split-last
+constexpr std::size_t kRandomPiece = 8;  // the longest piece of a random cut
 constexpr std::size_t kFloodChunk = 64 * 1024;
 
 int g_stopPipe[2] = {-1, -1};
@@ -532,7 +532,7 @@ private:
                     break;
                 case TelnetCut::Mode::kRandom:
                     piece = std::min<std::size_t>(piece, 1 + cutRandom_() % kRandomPiece);
-                    pauseMs = static_cast<int>(cutRandom_() % 4);
+                    pauseMs = 1 + static_cast<int>(cutRandom_() % 3);
                     break;
             }
             if (!SendAll(fd, bytes.substr(at, piece))) {
