@@ -1,7 +1,8 @@
 // The XPort configuration page on the real shell, against simulated modules on a private
 // loopback subnet: the search and its list, the DHCP and static courses to a configured
 // serial side, the retries, the telnet failures, and leaving the page in the middle.
-// The pages' waits run 25 times faster than real time.
+// The pages' waits run faster than real time (kXportSpeedup), except for the telnet dialogue
+// of the course that the module's menu reaches in pieces, which runs in real time.
 
 #include <QElapsedTimer>
 #include <QLabel>

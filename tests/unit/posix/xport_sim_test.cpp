@@ -414,3 +414,36 @@ TEST(XportSimProcess, TelnetFaults) {
     EXPECT_EQ(ReadSome(fd, 300), "");
     ::close(fd);
 }
+
+TEST(XportSimProcess, TelnetCutsKeepEveryByteInOrder) {
+    const struct {
+        const char* cut;
+        bool severalReads;  // split-last's one pause may pass while this process waits its turn
+    } cases[] = {{"whole", false}, {"split-last", false}, {"drip:1", true}, {"random:5", true}};
+    std::string whole;
+    for (const auto& c : cases) {
+        SimProcess sim({"--telnet-cut", c.cut, "--module", Net(60)});
+        ASSERT_TRUE(sim.Ready()) << c.cut;
+        const int fd = Connect(Net(60), xport::kTelnetSetupPort);
+        ASSERT_GE(fd, 0) << c.cut;
+        std::string said;
+        int reads = 0;
+        pollfd p{fd, POLLIN, 0};
+        while (said.find("Setup Mode \r\n") == std::string::npos && ::poll(&p, 1, 2000) > 0) {
+            char buffer[2048];
+            const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
+            if (n <= 0) {
+                break;
+            }
+            said.append(buffer, static_cast<std::size_t>(n));
+            ++reads;
+        }
+        ::close(fd);
+        if (whole.empty()) {
+            whole = said;
+            EXPECT_NE(whole.find("Press Enter"), std::string::npos);
+        }
+        EXPECT_EQ(said, whole) << c.cut;
+        EXPECT_TRUE(!c.severalReads || reads > 1) << c.cut;
+    }
+}
