@@ -1,81 +1,114 @@
 #include "xport/TelnetDialogue.h"
 
+#include <algorithm>
+
 namespace xport {
+
+namespace {
+
+// Every phrase the rules look for: the rules' key phrases in their order, then the phrases
+// that choose a setting's answer.
+enum Phrase : std::size_t {
+    kPressEnter,
+    kYourChoice,
+    kRemoteIp,
+    kDisConnTime,
+    kQuestionMark,
+    kBaudrate,
+    kIfMode,
+    kFlow,
+    kPhraseCount
+};
+constexpr std::string_view kPhrases[kPhraseCount] = {
+    "Press Enter", "Your choice ? ", "Remote IP Address", "DisConnTime",
+    " ?",          "Baudrate",       "I/F Mode",          "Flow",
+};
+
+constexpr std::size_t LongestPhrase() {
+    std::size_t longest = 0;
+    for (const std::string_view phrase : kPhrases) {
+        longest = std::max(longest, phrase.size());
+    }
+    return longest;
+}
+
+constexpr std::size_t kKept = LongestPhrase() - 1;
+
+}  // namespace
+
+const std::size_t DialogueText::kKeptChars = kKept;
 
 std::vector<TelnetSegment> SplitTelnetSegments(std::string_view received) {
     std::vector<TelnetSegment> segments;
-    TelnetSegment current;
-    bool open = false;
-    for (const char c : received) {
-        if (c == '\0' || c == '\n') {
-            continue;
-        }
-        if (c == '\r') {
-            current.endedAtCr = true;
-            segments.push_back(std::move(current));
-            current = TelnetSegment{};
-            open = false;
-            continue;
-        }
-        current.text += c;
-        open = true;
-    }
-    if (open) {
-        segments.push_back(std::move(current));
-    }
+    ForEachTelnetSegment(received, [&segments](std::string_view text, bool endedAtCr) {
+        segments.push_back(TelnetSegment{std::string(text), endedAtCr});
+    });
     return segments;
 }
 
-std::string SettingAnswer(const std::string& telnetText) {
-    std::string enter(1, kEnter);
-    if (telnetText.find("Baudrate") != std::string::npos) {
-        return "19200" + enter;
+void DialogueText::Append(std::string_view piece) {
+    // A phrase that began in the kept tail ends within the piece's first kKeptChars.
+    char joined[2 * kKept];
+    const std::size_t head = std::min(piece.size(), kKept);
+    tail_.copy(joined, tail_.size());
+    piece.copy(joined + tail_.size(), head);
+    const std::string_view seam(joined, tail_.size() + head);
+    for (std::size_t p = 0; p < kPhraseCount; ++p) {
+        if (!Has(p) && (seam.find(kPhrases[p]) != std::string_view::npos ||
+                        piece.find(kPhrases[p]) != std::string_view::npos)) {
+            seen_ |= 1U << p;
+        }
     }
-    if (telnetText.find("I/F Mode") != std::string::npos) {
-        return "4C" + enter;
+    if (piece.size() >= kKept) {
+        tail_.assign(piece.substr(piece.size() - kKept));
+    } else {
+        tail_.append(piece);
+        tail_.erase(0, tail_.size() - std::min(tail_.size(), kKept));
     }
-    if (telnetText.find("Flow") != std::string::npos) {
-        return "01" + enter;
-    }
-    return enter;
 }
 
-TelnetStep DecideTelnetStep(const std::string& telnetText, bool menuChosen) {
-    const auto has = [&telnetText](const char* phrase) {
-        return telnetText.find(phrase) != std::string::npos;
-    };
+void DialogueText::Clear() {
+    tail_.clear();
+    seen_ = 0;
+}
+
+TelnetStep DialogueText::Decide(bool menuChosen) const {
     TelnetStep step;
-    if (has("Press Enter")) {
+    const std::string enter(1, kEnter);
+    if (Has(kPressEnter)) {
         step.rule = TelnetStep::Rule::PressEnter;
-        step.clearText = true;
-        step.keys = std::string(1, kEnter);
-    } else if (has("Your choice ? ")) {
+        step.keys = enter;
+    } else if (Has(kYourChoice)) {
         step.rule = TelnetStep::Rule::MenuChoice;
-        step.clearText = true;
-        if (!menuChosen) {
-            step.chooseMenu = true;
-            step.keys = std::string("1") + kEnter;
-        } else {
-            step.close = true;
-            step.keys = std::string("9") + kEnter;
-        }
-    } else if (has("Remote IP Address")) {
+        step.chooseMenu = !menuChosen;
+        step.close = menuChosen;
+        step.keys = (menuChosen ? "9" : "1") + enter;
+    } else if (Has(kRemoteIp)) {
         step.rule = TelnetStep::Rule::RemoteIpAddress;
-        step.clearText = true;
-        step.stepProgress = true;
         step.keys = std::string(4, kEnter);
-    } else if (has("DisConnTime")) {
+    } else if (Has(kDisConnTime)) {
         step.rule = TelnetStep::Rule::DisConnTime;
-        step.clearText = true;
-        step.stepProgress = true;
         step.keys = std::string(2, kEnter);
-    } else if (has(" ?")) {
+    } else if (Has(kQuestionMark)) {
         step.rule = TelnetStep::Rule::Question;
-        step.clearText = true;
-        step.stepProgress = true;
-        step.keys = SettingAnswer(telnetText);
+        step.keys = Has(kBaudrate) ? "19200" + enter
+                    : Has(kIfMode) ? "4C" + enter
+                    : Has(kFlow)   ? "01" + enter
+                                   : enter;
+    } else {
+        return step;
     }
+    step.clearText = true;
+    step.stepProgress = step.rule == TelnetStep::Rule::RemoteIpAddress ||
+                        step.rule == TelnetStep::Rule::DisConnTime ||
+                        step.rule == TelnetStep::Rule::Question;
     return step;
+}
+
+TelnetStep DecideTelnetStep(std::string_view telnetText, bool menuChosen) {
+    DialogueText text;
+    text.Append(telnetText);
+    return text.Decide(menuChosen);
 }
 
 }  // namespace xport

@@ -71,7 +71,10 @@ TXportConfigForm::TXportConfigForm(QWidget* owner)
     StateTimer.setTimerType(Qt::PreciseTimer);
     connect(&StateTimer, &QTimer::timeout, this, [this] { StateTimerTimer(); });
     TelnetTimer.setSingleShot(true);
+    TelnetTimer.setTimerType(Qt::PreciseTimer);  // a coarse timer may end 20 s a second early
     connect(&TelnetTimer, &QTimer::timeout, this, [this] { TelnetTimerTimer(); });
+    TelnetQuietTimer.setSingleShot(true);
+    connect(&TelnetQuietTimer, &QTimer::timeout, this, [this] { TelnetQuietTimerTimer(); });
     IdUDPServer->setObjectName(QStringLiteral("IdUDPServer"));
     connect(IdUDPServer, &QUdpSocket::readyRead, this, [this] { ReadPendingDatagrams(); });
     Telnet->setObjectName(QStringLiteral("Telnet"));
@@ -556,6 +559,7 @@ void TXportConfigForm::Shutdown() {
     shutDown_ = true;
     StateTimer.stop();
     TelnetTimer.stop();
+    TelnetQuietTimer.stop();
     IdUDPServer->close();
     Telnet->Disconnect();
 }

@@ -15,6 +15,7 @@
 
 #include "app/TChildForm.h"
 #include "host/Network.h"
+#include "xport/TelnetDialogue.h"
 
 class QLabel;
 class QLineEdit;
@@ -99,9 +100,11 @@ private:
     void TelnetConnect();
     void TelnetDataAvailable(const QByteArray& text);
     void RunTelnetStep();
+    void TelnetQuietTimerTimer();
+    void AnswerTelnetStep(const xport::TelnetStep& step);
     void TelnetTimerTimer();
     void ReportConfigurationError();
-    void AppendTranscript(const std::string& segment, bool endedAtCr);
+    void AppendTranscript(std::string text, int lineEnds);
 
     // Stops every timer, the socket and the telnet connection; later events are ignored.
     void Shutdown();
@@ -135,6 +138,7 @@ private:
     QUdpSocket* IdUDPServer;
     TelnetClient* Telnet;
     QTimer TelnetTimer;
+    QTimer TelnetQuietTimer;  // the module has said its prompt whole and waits for the answer
 
     int state_ = Idle;
     int retryCount_ = 0;
@@ -145,8 +149,10 @@ private:
     AddressValue newMask_ = 0;
     AddressValue newGateway_ = 0;
     QString selectedMac_;
-    std::string telnetText_;
+    xport::DialogueText telnetText_;
     bool menuChosen_ = false;
+    unsigned telnetReads_ = 0;     // reads that brought text, to tell whether more came
+    int transcriptLineChars_ = 0;  // what the transcript's last line holds
     bool shutDown_ = false;
 };
 

@@ -1,13 +1,16 @@
 // The XPort configuration page on the real shell, against simulated modules on a private
 // loopback subnet: the search and its list, the DHCP and static courses to a configured
 // serial side, the retries, the telnet failures, and leaving the page in the middle.
-// The pages' waits run 25 times faster than real time.
+// The pages' waits run faster than real time (kXportSpeedup), except for the telnet dialogue
+// of the course that the module's menu reaches in pieces, which runs in real time.
 
+#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTableWidget>
+#include <QTextDocument>
 #include <QTextEdit>
 #include <QUdpSocket>
 #include <QtTest>
@@ -138,14 +141,27 @@ private slots:
         QCOMPARE(Grid()->item(1, 0)->text(), lan_.Address(99));
     }
 
+    // However the module cuts its menu into segments, the page types the same answers. The
+    // dialogue itself runs in real time, as it waits for the module's prompts to end.
+    void dhcpOnSubnetConfiguresTheSerialSide_data() {
+        QTest::addColumn<QString>("cut");
+        QTest::newRow("whole prompts") << QStringLiteral("whole");
+        QTest::newRow("split before the last byte") << QStringLiteral("split-last");
+        QTest::newRow("one byte every 2 ms") << QStringLiteral("drip:2");
+        QTest::newRow("random cuts") << QStringLiteral("random:13");
+    }
     void dhcpOnSubnetConfiguresTheSerialSide() {
-        Start({{20, false, QStringLiteral(",dhcp=") + lan_.Address(120)}}, true);
+        QFETCH(QString, cut);
+        Start({{20, false, QStringLiteral(",dhcp=") + lan_.Address(120)}}, true,
+              {QStringLiteral("--telnet-cut"), cut});
         QTRY_VERIFY_WITH_TIMEOUT(ChoosingPrinter(*wizard_), kCourseMs);
         const QString mac = Grid()->item(0, 1)->text();
         const QImage header = Grid()->horizontalHeader()->grab().toImage();
         wizard_->next();
         QVERIFY(!wizard_->nextEnabled());
         QVERIFY(!wizard_->backEnabled());
+        QTRY_COMPARE_WITH_TIMEOUT(Page()->State(), int(TXportConfigForm::Rechecking), kCourseMs);
+        waits::SetSpeedup(1);
         QTRY_VERIFY_WITH_TIMEOUT(Page()->IsDone(), kCourseMs);
         Settle();  // the buttons follow the page's posted messages
         QCOMPARE(Find<QLabel>("ProgressLabel")->text(), QStringLiteral("Configuration complete."));
@@ -159,6 +175,9 @@ private slots:
         QVERIFY(wizard_->backEnabled());
         ExpectSerialSide(0);
         QCOMPARE(sim_->status().value(QStringLiteral("module.0.address")), lan_.Address(120));
+        // Press Enter, item 1, 19 answers to the 15 questions (four address parts, two time
+        // parts), item 9: not one Enter more or less for a prompt that came in pieces.
+        QCOMPARE(sim_->status().value(QStringLiteral("module.0.enters")), QStringLiteral("22"));
         // Done: the Ethernet page's Next closes the configuration page and goes on.
         wizard_->next();
         QVERIFY(!XportConfigForm);
@@ -311,12 +330,32 @@ private slots:
         QTest::newRow("dropped") << QStringLiteral("telnet-drop");
         QTest::newRow("unknown prompt") << QStringLiteral("unknown-prompt");
         QTest::newRow("no second answer") << QStringLiteral("late-restart");
+        QTest::newRow("flood of text") << QStringLiteral("telnet-flood-text");
+        QTest::newRow("flood of CR") << QStringLiteral("telnet-flood-cr");
+        QTest::newRow("flood in a subnegotiation") << QStringLiteral("telnet-flood-sub");
     }
     void telnetFailuresEndInTheConfigurationError() {
         QFETCH(QString, fault);
-        Start({{20, false, QStringLiteral(",fault=") + fault}}, true);
+        const int floodBytes = 3 << 20;
+        Start({{20, false, QStringLiteral(",fault=") + fault}}, true,
+              {QStringLiteral("--flood-bytes"), QString::number(floodBytes)});
         QTRY_VERIFY_WITH_TIMEOUT(ChoosingPrinter(*wizard_), kCourseMs);
         wizard_->next();
+        if (fault.startsWith(QStringLiteral("telnet-flood"))) {
+            // The page reads the whole flood, keeps only a bounded transcript, and its
+            // dialogue time-out still ends the session within a second of its time.
+            QTRY_COMPARE_WITH_TIMEOUT(Page()->State(), int(TXportConfigForm::TelnetSession),
+                                      kCourseMs);
+            QElapsedTimer session;
+            session.start();
+            QTRY_VERIFY_WITH_TIMEOUT(Page()->IsDone(), kCourseMs);
+            QVERIFY2(session.elapsed() <= waits::Ms(20000) + 1000,
+                     qPrintable(QString::number(session.elapsed())));
+            QTRY_COMPARE(sim_->status().value(QStringLiteral("module.0.flooded")),
+                         QString::number(floodBytes));
+            QVERIFY(Find<QPlainTextEdit>("TelnetMemo")->document()->characterCount() <
+                    floodBytes / 100);
+        }
         QTRY_VERIFY_WITH_TIMEOUT(Page()->IsDone(), kCourseMs);
         Settle();  // the buttons follow the page's posted messages
         QCOMPARE(Find<QLabel>("ProgressLabel")->text(), QStringLiteral("Configuration error."));
@@ -356,9 +395,10 @@ private slots:
     }
 
 private:
-    void Start(const QList<Module>& modules, bool dhcp) {
+    void Start(const QList<Module>& modules, bool dhcp, const QStringList& more = {}) {
         QStringList arguments{QStringLiteral("--restart-ms"), QStringLiteral("100"),
                               QStringLiteral("--ip-setup-ms"), QStringLiteral("100")};
+        arguments << more;
         for (const Module& m : modules) {
             arguments << QStringLiteral("--module")
                       << lan_.Address(m.host, m.offSubnet) + m.options;

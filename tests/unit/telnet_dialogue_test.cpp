@@ -33,7 +33,7 @@ TEST(TelnetSegments, CutAtCarriageReturnsWithoutNulOrLineFeed) {
 TEST(TelnetRules, FirstMatchingRuleWinsInItsOrder) {
     const std::string enter(1, xport::kEnter);
     const struct {
-        const char* text;
+        std::string text;
         bool menuChosen;
         Rule rule;
         std::string keys;
@@ -55,6 +55,8 @@ TEST(TelnetRules, FirstMatchingRuleWinsInItsOrder) {
         {"Baudrate ? Press Enter", false, Rule::PressEnter, enter, false},
         {"Your choice ? Press Enter", true, Rule::PressEnter, enter, false},
         {"baudrate ?", false, Rule::Question, enter, true},  // phrases are case-sensitive
+        {std::string(70000, 'x') + "Flow (00) ?", false, Rule::Question, "01" + enter, true},
+        {"Baudrate" + std::string(70000, '.') + " ?", false, Rule::Question, "19200" + enter, true},
     };
     for (const auto& c : cases) {
         const xport::TelnetStep step = xport::DecideTelnetStep(c.text, c.menuChosen);
@@ -64,5 +66,23 @@ TEST(TelnetRules, FirstMatchingRuleWinsInItsOrder) {
         EXPECT_EQ(step.clearText, c.rule != Rule::None) << c.text;
         EXPECT_EQ(step.chooseMenu, c.rule == Rule::MenuChoice && !c.menuChosen) << c.text;
         EXPECT_EQ(step.close, c.rule == Rule::MenuChoice && c.menuChosen) << c.text;
+
+        // The same text in pieces (one cut anywhere, then byte by byte) decides the same, in
+        // a bounded text.
+        const std::size_t cuts = std::min<std::size_t>(c.text.size(), 64);
+        for (std::size_t k = 0; k <= cuts; ++k) {
+            const std::size_t at = c.text.size() - k;
+            xport::DialogueText pieces;
+            pieces.Append(std::string_view(c.text).substr(0, at));
+            pieces.Append(std::string_view(c.text).substr(at));
+            EXPECT_EQ(pieces.Decide(c.menuChosen).keys, c.keys) << c.text << " cut at " << at;
+        }
+        xport::DialogueText drip;
+        for (const char b : c.text) {
+            drip.Append(std::string_view(&b, 1));
+            EXPECT_LE(drip.KeptSize(), xport::DialogueText::kKeptChars);
+        }
+        EXPECT_EQ(drip.Decide(c.menuChosen).rule, c.rule) << c.text;
+        EXPECT_EQ(drip.Decide(c.menuChosen).keys, c.keys) << c.text;
     }
 }

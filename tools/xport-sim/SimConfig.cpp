@@ -14,11 +14,17 @@ const char* const kXportSimUsage =
     "                        dhcp=ADDR              the address DHCP gives it\n"
     "                        fault=NAME             silent, short, wrong-code, tiny, no-ack,\n"
     "                                               late-restart, telnet-refused, telnet-silent,\n"
-    "                                               telnet-drop, unknown-prompt\n"
+    "                                               telnet-drop, unknown-prompt,\n"
+    "                                               telnet-flood-text, telnet-flood-cr,\n"
+    "                                               telnet-flood-sub\n"
     "                        identity=TEXT          the printer's answer to \"V\"\n"
     "  --restart-ms N      time a module is down after a set-up record (default 3000)\n"
     "  --ip-setup-ms N     time before an IP-SETUP address takes effect (default 3000)\n"
     "  --late-ms N         the down time of fault late-restart (default 20000)\n"
+    "  --telnet-cut MODE   how the set-up menu's text is cut into segments: whole (default),\n"
+    "                      split-last (the last byte of each piece a moment later), drip:MS\n"
+    "                      (one byte every MS ms), random:SEED (random cuts and pauses)\n"
+    "  --flood-bytes N     what a telnet-flood-* module sends (default 10 MB)\n"
     "  --status FILE       keeps each module's state in FILE (key=value lines)\n"
     "  --netns             runs in a network namespace made for it: may send beyond loopback\n"
     "  --stdin-eof-exit    ends when standard input ends\n"
@@ -41,6 +47,9 @@ const struct {
     {"telnet-silent", ModuleFault::kTelnetSilent},
     {"telnet-drop", ModuleFault::kTelnetDrop},
     {"unknown-prompt", ModuleFault::kUnknownPrompt},
+    {"telnet-flood-text", ModuleFault::kFloodText},
+    {"telnet-flood-cr", ModuleFault::kFloodCr},
+    {"telnet-flood-sub", ModuleFault::kFloodSub},
 };
 
 bool ParseNumber(const std::string& text, int low, int high, int* value) {
@@ -60,6 +69,26 @@ bool ParseDotted(const std::string& text, AddressValue* value) {
     }
     *value = ParseAddress(text);
     return dots == 3 && *value != 0xFFFFFFFFU;
+}
+
+bool ParseCut(std::string text, TelnetCut* cut) {
+    const std::string mode = SplitToken(text, ":");
+    int number = 0;
+    if (mode == "whole" || mode == "split-last") {
+        cut->mode = mode == "whole" ? TelnetCut::Mode::kWhole : TelnetCut::Mode::kSplitLast;
+        return text.empty();
+    }
+    if (!ParseNumber(text, 0, mode == "drip" ? 1000 : 0x7FFFFFFF, &number)) {
+        return false;
+    }
+    if (mode == "drip") {
+        cut->mode = TelnetCut::Mode::kDrip;
+        cut->ms = number;
+        return true;
+    }
+    cut->mode = TelnetCut::Mode::kRandom;
+    cut->seed = static_cast<std::uint32_t>(number);
+    return mode == "random";
 }
 
 bool ParseMac(std::string text, std::array<std::uint8_t, 6>* mac) {
@@ -162,6 +191,12 @@ bool ParseSimConfig(int argc, const char* const* argv, SimConfig* config, std::s
             ++i;
         } else if (arg == "--late-ms" && hasValue &&
                    ParseNumber(argv[i + 1], 0, 600000, &config->lateMs)) {
+            ++i;
+        } else if (arg == "--telnet-cut" && hasValue && ParseCut(argv[i + 1], &config->cut)) {
+            ++i;
+        } else if (arg == "--flood-bytes" && hasValue &&
+                   ParseNumber(argv[i + 1], 0, 1 << 30, &number)) {
+            config->floodBytes = number;
             ++i;
         } else if (arg == "--status" && hasValue) {
             config->statusPath = argv[++i];

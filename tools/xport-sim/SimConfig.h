@@ -20,6 +20,18 @@ enum class ModuleFault {
     kTelnetSilent,   // accepts the set-up connection and never speaks
     kTelnetDrop,     // closes the set-up connection among the channel questions
     kUnknownPrompt,  // its menu prompt is worded unlike a module's
+    // Floods the set-up connection (--flood-bytes), then says nothing more:
+    kFloodText,  // text without a line end
+    kFloodCr,    // CR after CR
+    kFloodSub,   // a subnegotiation that never ends
+};
+
+// How the module cuts what it says on its set-up port into TCP segments.
+struct TelnetCut {
+    enum class Mode { kWhole, kSplitLast, kDrip, kRandom };
+    Mode mode = Mode::kWhole;
+    int ms = 0;              // drip: the pause after each byte
+    std::uint32_t seed = 0;  // random: where the cuts fall and the pauses between pieces
 };
 
 struct ModuleConfig {
@@ -39,6 +51,8 @@ struct SimConfig {
     std::string statusPath;
     bool netns = false;
     bool stdinEofExit = false;
+    TelnetCut cut;
+    long long floodBytes = 10LL << 20;
 };
 
 // Fills `config` from the arguments; false with a message in `error`.

@@ -9,6 +9,7 @@
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -22,7 +23,9 @@
 #include <fstream>
 #include <memory>
 #include <optional>
+#include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tools/printer-sim/PrinterLine.h"
@@ -36,6 +39,9 @@ using Clock = std::chrono::steady_clock;
 constexpr std::uint16_t kTelnetPort = xport::kTelnetSetupPort;
 constexpr std::uint16_t kTunnelPort = xport::kSerialTunnelPort;
 constexpr int kDropAfterAnswers = 3;
+constexpr int kSplitPauseMs = 10;        // before the last byte of a piece cut with split-last
+constexpr std::size_t kRandomPiece = 8;  // the longest piece of a random cut
+constexpr std::size_t kFloodChunk = 64 * 1024;
 
 int g_stopPipe[2] = {-1, -1};
 
@@ -62,6 +68,8 @@ struct Module {
     unsigned setupRecords = 0;
     unsigned ipSetups = 0;
     unsigned telnetSessions = 0;
+    long long flooded = 0;  // bytes of a telnet-flood-* fault that went out
+    unsigned enters = 0;    // CRs the set-up menu was typed, over all its sessions
 };
 
 struct Connection {
@@ -93,7 +101,7 @@ int Listen(AddressValue address, std::uint16_t port) {
     return fd;
 }
 
-void SendAll(int fd, const std::string& bytes) {
+bool SendAll(int fd, const std::string& bytes) {
     std::size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t n = ::send(fd, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
@@ -103,15 +111,22 @@ void SendAll(int fd, const std::string& bytes) {
             continue;
         }
         if (n <= 0) {
-            return;
+            return false;
         }
         done += static_cast<std::size_t>(n);
     }
+    return true;
+}
+
+bool IsFlood(ModuleFault fault) {
+    return fault == ModuleFault::kFloodText || fault == ModuleFault::kFloodCr ||
+           fault == ModuleFault::kFloodSub;
 }
 
 class Simulator {
 public:
-    explicit Simulator(SimConfig config) : config_(std::move(config)) {
+    explicit Simulator(SimConfig config)
+        : config_(std::move(config)), cutRandom_(config_.cut.seed) {
         for (const ModuleConfig& m : config_.modules) {
             Module module;
             module.config = m;
@@ -424,8 +439,12 @@ private:
             options.dropAfterAnswers =
                 m.config.fault == ModuleFault::kTelnetDrop ? kDropAfterAnswers : -1;
             c.menu = std::make_unique<TelnetMenu>(options);
-            if (m.config.fault != ModuleFault::kTelnetSilent) {
-                SendAll(fd, c.menu->Start());
+            const int on = 1;
+            ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);  // each cut goes out
+            if (IsFlood(m.config.fault)) {
+                m.flooded = Flood(fd, m.config.fault);
+            } else if (m.config.fault != ModuleFault::kTelnetSilent) {
+                SendTelnet(fd, c.menu->Start());
             }
             std::fprintf(stderr, "telnet session %u with %s\n", m.telnetSessions,
                          FormatAddress(m.address).c_str());
@@ -459,11 +478,11 @@ private:
         }
         const auto size = static_cast<std::size_t>(n);
         if (c.telnet) {
-            if (m.config.fault == ModuleFault::kTelnetSilent) {
+            if (m.config.fault == ModuleFault::kTelnetSilent || IsFlood(m.config.fault)) {
                 return;
             }
-            const std::string reply = c.menu->Feed(buffer, size);
-            SendAll(fd, reply);
+            m.enters += static_cast<unsigned>(std::count(buffer, buffer + size, '\r'));
+            SendTelnet(fd, c.menu->Feed(buffer, size));
             if (!c.menu->TerminalType().empty()) {
                 m.terminal = c.menu->TerminalType();
             }
@@ -491,6 +510,66 @@ private:
                 SendAll(fd, BuildAnswer(*frame, printer));
             }
         }
+    }
+
+    // What the module says on its set-up port, cut into segments as --telnet-cut asks; the
+    // pause after a piece lets the client read it on its own.
+    void SendTelnet(int fd, const std::string& bytes) {
+        std::size_t at = 0;
+        while (at < bytes.size()) {
+            std::size_t piece = bytes.size() - at;
+            int pauseMs = 0;
+            switch (config_.cut.mode) {
+                case TelnetCut::Mode::kWhole:
+                    break;
+                case TelnetCut::Mode::kSplitLast:
+                    piece = piece > 1 ? piece - 1 : piece;
+                    pauseMs = kSplitPauseMs;
+                    break;
+                case TelnetCut::Mode::kDrip:
+                    piece = 1;
+                    pauseMs = config_.cut.ms;
+                    break;
+                case TelnetCut::Mode::kRandom:
+                    piece = std::min<std::size_t>(piece, 1 + cutRandom_() % kRandomPiece);
+                    pauseMs = 1 + static_cast<int>(cutRandom_() % 3);
+                    break;
+            }
+            if (!SendAll(fd, bytes.substr(at, piece))) {
+                return;
+            }
+            at += piece;
+            if (at < bytes.size() && pauseMs > 0) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(pauseMs));
+            }
+        }
+    }
+
+    // A module gone wrong floods the client with --flood-bytes of one kind; returns how many
+    // went out before the client left.
+    long long Flood(int fd, ModuleFault fault) {
+        std::string chunk(kFloodChunk, '\r');
+        if (fault != ModuleFault::kFloodCr) {
+            const std::string_view text = "abcdefghijklmnopqrstuvwxyz0123456789 ";
+            for (std::size_t k = 0; k < chunk.size(); ++k) {
+                chunk[k] = text[k % text.size()];
+            }
+        }
+        // IAC SB TTYPE, and then no IAC SE ever.
+        if (fault == ModuleFault::kFloodSub && !SendAll(fd, "\xFF\xFA\x18")) {
+            return 0;
+        }
+        long long sent = 0;
+        while (sent < config_.floodBytes) {
+            const auto n = static_cast<std::size_t>(std::min<long long>(
+                config_.floodBytes - sent, static_cast<long long>(kFloodChunk)));
+            if (!SendAll(fd, chunk.substr(0, n))) {
+                break;
+            }
+            sent += static_cast<long long>(n);
+        }
+        std::fprintf(stderr, "flooded %lld bytes\n", sent);
+        return sent;
     }
 
     void Reap() {
@@ -522,7 +601,9 @@ private:
                     << p << "queries=" << m.queries << "\n"
                     << p << "setup_records=" << m.setupRecords << "\n"
                     << p << "ip_setups=" << m.ipSetups << "\n"
-                    << p << "telnet_sessions=" << m.telnetSessions << "\n";
+                    << p << "telnet_sessions=" << m.telnetSessions << "\n"
+                    << p << "flooded=" << m.flooded << "\n"
+                    << p << "enters=" << m.enters << "\n";
             }
         }
         std::rename(temporary.c_str(), config_.statusPath.c_str());
@@ -532,6 +613,7 @@ private:
     std::vector<Module> modules_;
     std::vector<Connection> connections_;
     int udp_ = -1;
+    std::mt19937 cutRandom_;
 };
 
 }  // namespace

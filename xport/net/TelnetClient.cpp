@@ -17,10 +17,13 @@ const telnet_telopt_t kOptions[] = {
 
 constexpr char kTerminalType[] = "dumb";
 constexpr char kIac = static_cast<char>(0xFF);
+// A server that floods is read in batches of this size, so that no read holds the window long.
+constexpr qint64 kReadBatch = 64 * 1024;
 
 }  // namespace
 
 TelnetClient::TelnetClient(QObject* parent) : QObject(parent), socket_(new QTcpSocket(this)) {
+    socket_->setReadBufferSize(kReadBatch);
     connectTimer_.setSingleShot(true);
     connect(&connectTimer_, &QTimer::timeout, this, [this] {
         socket_->abort();
@@ -83,6 +86,14 @@ void TelnetClient::SendCharacter(char c) {
 
 void TelnetClient::Flush() {
     socket_->flush();
+}
+
+void TelnetClient::ReadPending() {
+    if (socket_->bytesAvailable() > 0) {
+        OnReadyRead();
+    } else if (IsConnected()) {
+        socket_->waitForReadyRead(0);  // readyRead, and so OnReadyRead, when anything came
+    }
 }
 
 void TelnetClient::Disconnect() {

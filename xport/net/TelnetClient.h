@@ -36,6 +36,8 @@ public:
     void SendCharacter(char c);
     // Hands what was typed to the network now.
     void Flush();
+    // Reads what has already arrived and not yet been handed on (DataAvailable follows for it).
+    void ReadPending();
     // Closes the connection after what was typed has gone out; no signal follows.
     void Disconnect();
 
@@ -61,5 +63,5 @@ private:
     QTimer connectTimer_;
     telnet_t* telnet_ = nullptr;
     bool serverSentCommand_ = false;
-    QByteArray received_;  // text of one read, handed on in one piece
+    QByteArray received_;  // text of one read (at most kReadBatch bytes), handed on in one piece
 };

@@ -258,6 +258,9 @@ TEST(XportSimConfig, ModulesFaultsAndTheLoopbackRule) {
         {"sim", "--module", "127.0.0.5,fault=sometimes"},
         {"sim", "--module", "127.1"},
         {"sim", "--port", "0", "--module", "127.0.0.5"},
+        {"sim", "--telnet-cut", "drip:", "--module", "127.0.0.5"},
+        {"sim", "--telnet-cut", "whole:3", "--module", "127.0.0.5"},
+        {"sim", "--telnet-cut", "sliced:3", "--module", "127.0.0.5"},
     };
     for (const auto& args : refused) {
         SimConfig c;
@@ -267,6 +270,10 @@ TEST(XportSimConfig, ModulesFaultsAndTheLoopbackRule) {
     const char* inNamespace[] = {"sim", "--netns", "--module", "10.0.0.5"};
     SimConfig c;
     EXPECT_TRUE(ParseSimConfig(4, inNamespace, &c, &error)) << error;
+    const char* randomCuts[] = {"sim", "--telnet-cut", "random:7", "--module", "127.0.0.5"};
+    ASSERT_TRUE(ParseSimConfig(5, randomCuts, &c, &error)) << error;
+    EXPECT_EQ(c.cut.mode, TelnetCut::Mode::kRandom);
+    EXPECT_EQ(c.cut.seed, 7U);
 
     EXPECT_TRUE(MaySendTo(ParseAddress("127.0.0.1"), false));
     EXPECT_TRUE(MaySendTo(ParseAddress("127.255.255.255"), false));
@@ -406,4 +413,37 @@ TEST(XportSimProcess, TelnetFaults) {
     ::send(fd, "\r\n", 2, 0);
     EXPECT_EQ(ReadSome(fd, 300), "");
     ::close(fd);
+}
+
+TEST(XportSimProcess, TelnetCutsKeepEveryByteInOrder) {
+    const struct {
+        const char* cut;
+        bool severalReads;  // split-last's one pause may pass while this process waits its turn
+    } cases[] = {{"whole", false}, {"split-last", false}, {"drip:1", true}, {"random:5", true}};
+    std::string whole;
+    for (const auto& c : cases) {
+        SimProcess sim({"--telnet-cut", c.cut, "--module", Net(60)});
+        ASSERT_TRUE(sim.Ready()) << c.cut;
+        const int fd = Connect(Net(60), xport::kTelnetSetupPort);
+        ASSERT_GE(fd, 0) << c.cut;
+        std::string said;
+        int reads = 0;
+        pollfd p{fd, POLLIN, 0};
+        while (said.find("Setup Mode \r\n") == std::string::npos && ::poll(&p, 1, 2000) > 0) {
+            char buffer[2048];
+            const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
+            if (n <= 0) {
+                break;
+            }
+            said.append(buffer, static_cast<std::size_t>(n));
+            ++reads;
+        }
+        ::close(fd);
+        if (whole.empty()) {
+            whole = said;
+            EXPECT_NE(whole.find("Press Enter"), std::string::npos);
+        }
+        EXPECT_EQ(said, whole) << c.cut;
+        EXPECT_TRUE(!c.severalReads || reads > 1) << c.cut;
+    }
 }
