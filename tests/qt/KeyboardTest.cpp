@@ -191,8 +191,8 @@ private slots:
             << 1 << QStringLiteral("ExitButton") << QStringLiteral("Tab Space")
             << QStringLiteral("LicenseText") << false;
         QTest::newRow("connection: Shift+Tab, Down")
-            << 2 << QStringLiteral("") << QStringLiteral("Backtab Down") << QStringLiteral("")
-            << true;
+            << 2 << QStringLiteral("SerialRadioButton") << QStringLiteral("Backtab Down")
+            << QStringLiteral("") << true;
         QTest::newRow("USB: Tab round")
             << 4 << QStringLiteral("") << QStringLiteral("Tab Tab Tab Tab Backtab Backtab")
             << QStringLiteral("") << true;
