@@ -158,6 +158,8 @@ TXportConfigForm::TXportConfigForm(QWidget* owner)
     connect(&StateTimer, &QTimer::timeout, this, [this] { StateTimerTimer(); });
     TelnetTimer.setSingleShot(true);
     connect(&TelnetTimer, &QTimer::timeout, this, [this] { TelnetTimerTimer(); });
+    ClosingTimer.setSingleShot(true);
+    connect(&ClosingTimer, &QTimer::timeout, this, [this] { ClosingTimerTimer(); });
     IdUDPServer->setObjectName(QStringLiteral("IdUDPServer"));
     connect(IdUDPServer, &QUdpSocket::readyRead, this, [this] { ReadPendingDatagrams(); });
     Telnet->setObjectName(QStringLiteral("Telnet"));
@@ -517,6 +519,7 @@ void TXportConfigForm::Shutdown() {
     shutDown_ = true;
     StateTimer.stop();
     TelnetTimer.stop();
+    ClosingTimer.stop();
     IdUDPServer->close();
     Telnet->Disconnect();
 }

@@ -91,6 +91,7 @@ private:
     void TelnetDataAvailable(const QByteArray& text);
     void RunTelnetStep();
     void TelnetTimerTimer();
+    void ClosingTimerTimer();
     void ReportConfigurationError();
     void AppendTranscript(const std::string& segment, bool endedAtCr);
 
@@ -126,6 +127,7 @@ private:
     QUdpSocket* IdUDPServer;
     TelnetClient* Telnet;
     QTimer TelnetTimer;
+    QTimer ClosingTimer;  // the pause between "9" and the disconnect
 
     int state_ = Idle;
     int retryCount_ = 0;

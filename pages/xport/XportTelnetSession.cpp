@@ -8,7 +8,6 @@
 #include <QTableWidget>
 #include <QTextCursor>
 #include <QTextEdit>
-#include <QThread>
 
 #include "app/FormKit.h"
 #include "host/WaitClock.h"
@@ -67,7 +66,7 @@ void TXportConfigForm::AppendTranscript(const std::string& segment, bool endedAt
 }
 
 void TXportConfigForm::RunTelnetStep() {
-    if (state_ != TelnetSession && state_ != TelnetConnecting) {
+    if ((state_ != TelnetSession && state_ != TelnetConnecting) || ClosingTimer.isActive()) {
         return;  // the dialogue has ended; late text changes nothing
     }
     const xport::TelnetStep step = xport::DecideTelnetStep(telnetText_, menuChosen_);
@@ -89,12 +88,19 @@ void TXportConfigForm::RunTelnetStep() {
     }
     if (step.close) {
         TelnetTimer.stop();
-        // The module stores its settings when it reads the 9; give it a moment first.
-        QThread::msleep(static_cast<unsigned long>(waits::Ms(kClosingPauseMs)));
-        Telnet->Disconnect();
-        ReportComplete();
-        ProgressBar->setValue(ProgressBar->maximum());
+        // The module stores its settings when it reads the 9; give it a moment first. Its
+        // last words still reach the transcript meanwhile, and no rule answers them.
+        ClosingTimer.start(waits::Ms(kClosingPauseMs));
     }
+}
+
+void TXportConfigForm::ClosingTimerTimer() {
+    if (shutDown_) {
+        return;
+    }
+    Telnet->Disconnect();
+    ReportComplete();
+    ProgressBar->setValue(ProgressBar->maximum());
 }
 
 void TXportConfigForm::TelnetTimerTimer() {
