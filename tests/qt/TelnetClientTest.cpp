@@ -105,8 +105,6 @@ private slots:
         QTest::newRow("a command cut after IAC")
             << QList<QByteArray>{"a" + kIac, QByteArray("\xF1x", 2)} << QByteArray()
             << QByteArray("ax");  // IAC NOP
-        QTest::newRow("an escaped 255 is text")
-            << QList<QByteArray>{kIac + kIac + "x"} << QByteArray() << QByteArray("\xFFx");
     }
     void answersTheModulesCommands() {
         QFETCH(QList<QByteArray>, said);
