@@ -75,6 +75,8 @@ TXportConfigForm::TXportConfigForm(QWidget* owner)
     connect(&TelnetTimer, &QTimer::timeout, this, [this] { TelnetTimerTimer(); });
     TelnetQuietTimer.setSingleShot(true);
     connect(&TelnetQuietTimer, &QTimer::timeout, this, [this] { TelnetQuietTimerTimer(); });
+    ClosingTimer.setSingleShot(true);
+    connect(&ClosingTimer, &QTimer::timeout, this, [this] { ClosingTimerTimer(); });
     IdUDPServer->setObjectName(QStringLiteral("IdUDPServer"));
     connect(IdUDPServer, &QUdpSocket::readyRead, this, [this] { ReadPendingDatagrams(); });
     Telnet->setObjectName(QStringLiteral("Telnet"));
@@ -560,6 +562,7 @@ void TXportConfigForm::Shutdown() {
     StateTimer.stop();
     TelnetTimer.stop();
     TelnetQuietTimer.stop();
+    ClosingTimer.stop();
     IdUDPServer->close();
     Telnet->Disconnect();
 }

@@ -103,6 +103,7 @@ private:
     void TelnetQuietTimerTimer();
     void AnswerTelnetStep(const xport::TelnetStep& step);
     void TelnetTimerTimer();
+    void ClosingTimerTimer();
     void ReportConfigurationError();
     void AppendTranscript(std::string text, int lineEnds);
 
@@ -139,6 +140,7 @@ private:
     TelnetClient* Telnet;
     QTimer TelnetTimer;
     QTimer TelnetQuietTimer;  // the module has said its prompt whole and waits for the answer
+    QTimer ClosingTimer;      // the pause between "9" and the disconnect
 
     int state_ = Idle;
     int retryCount_ = 0;

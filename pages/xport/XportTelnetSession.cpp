@@ -20,7 +20,6 @@
 #include <QTableWidget>
 #include <QTextCursor>
 #include <QTextEdit>
-#include <QThread>
 
 #include "app/FormKit.h"
 #include "host/WaitClock.h"
@@ -113,7 +112,7 @@ void TXportConfigForm::AppendTranscript(std::string text, int lineEnds) {
 }
 
 void TXportConfigForm::RunTelnetStep() {
-    if (state_ != TelnetSession && state_ != TelnetConnecting) {
+    if ((state_ != TelnetSession && state_ != TelnetConnecting) || ClosingTimer.isActive()) {
         return;  // the dialogue has ended; late text changes nothing
     }
     if (telnetText_.Decide(menuChosen_).rule != xport::TelnetStep::Rule::None) {
@@ -153,12 +152,19 @@ void TXportConfigForm::AnswerTelnetStep(const xport::TelnetStep& step) {
     }
     if (step.close) {
         TelnetTimer.stop();
-        // The module stores its settings when it reads the 9; give it a moment first.
-        QThread::msleep(static_cast<unsigned long>(waits::Ms(kClosingPauseMs)));
-        Telnet->Disconnect();
-        ReportComplete();
-        ProgressBar->setValue(ProgressBar->maximum());
+        // The module stores its settings when it reads the 9; give it a moment first. Its
+        // last words still reach the transcript meanwhile, and no rule answers them.
+        ClosingTimer.start(waits::Ms(kClosingPauseMs));
     }
+}
+
+void TXportConfigForm::ClosingTimerTimer() {
+    if (shutDown_) {
+        return;
+    }
+    Telnet->Disconnect();
+    ReportComplete();
+    ProgressBar->setValue(ProgressBar->maximum());
 }
 
 void TXportConfigForm::TelnetTimerTimer() {

@@ -1,6 +1,6 @@
-// The telnet client against a module stand-in on loopback: terminal type negotiation, Enter
-// before and after the module's first telnet command, commands kept out of the text, and a
-// refused connection.
+// The telnet client against a module stand-in on loopback: option negotiation, Enter before
+// and after the module's first telnet command, commands kept out of the text, and a refused
+// connection.
 
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -83,13 +83,47 @@ private slots:
         QCOMPARE(module->readAll(), QByteArray());
     }
 
-    void refusesOptionsItDoesNotKnow() {
+    // What the module says (in separate writes), what the client answers to it, and the
+    // text it hands on. Every row has the module speak telnet, so Enter is CR alone after it.
+    void answersTheModulesCommands_data() {
+        QTest::addColumn<QList<QByteArray>>("said");
+        QTest::addColumn<QByteArray>("answer");
+        QTest::addColumn<QByteArray>("text");
+        const QByteArray dontTtype("\xFF\xFE\x18", 3);
+        const QByteArray wontTtype("\xFF\xFC\x18", 3);
+        QTest::newRow("DO window size is refused")
+            << QList<QByteArray>{QByteArray("\xFF\xFD\x1F", 3) + "x"}
+            << QByteArray("\xFF\xFC\x1F", 3) << QByteArray("x");
+        QTest::newRow("terminal type asked for after agreeing")
+            << QList<QByteArray>{kDoTtype, kSendTtype + "x"} << kWillTtype + kIsDumb
+            << QByteArray("x");
+        QTest::newRow("terminal type asked for without DO")
+            << QList<QByteArray>{kSendTtype + "x"} << QByteArray() << QByteArray("x");
+        QTest::newRow("terminal type asked for after DONT")
+            << QList<QByteArray>{kDoTtype, dontTtype, kSendTtype + "x"} << kWillTtype + wontTtype
+            << QByteArray("x");
+        QTest::newRow("a command cut after IAC")
+            << QList<QByteArray>{"a" + kIac, QByteArray("\xF1x", 2)} << QByteArray()
+            << QByteArray("ax");  // IAC NOP
+    }
+    void answersTheModulesCommands() {
+        QFETCH(QList<QByteArray>, said);
+        QFETCH(QByteArray, answer);
+        QFETCH(QByteArray, text);
         QTcpSocket* module = Accept();
         QVERIFY(module);
-        module->write(QByteArray("\xFF\xFD\x1F", 3) + "x");  // DO window size
-        QCOMPARE(ReadUntil(module, QByteArray("\xFF\xFC\x1F", 3)),
-                 QByteArray("\xFF\xFC\x1F", 3));  // WONT
-        QTRY_COMPARE(received_, QByteArray("x"));
+        for (const QByteArray& piece : said) {
+            module->write(piece);
+            module->flush();
+            QTest::qWait(20);
+        }
+        QTRY_COMPARE(received_, text);
+        client_->SendCharacter('1');
+        client_->SendCharacter('\r');
+        client_->Flush();
+        QCOMPARE(ReadUntil(module, answer + "1\r"), answer + "1\r");
+        QTest::qWait(50);
+        QCOMPARE(module->readAll(), QByteArray());
     }
 
     void reportsARefusedConnection() {

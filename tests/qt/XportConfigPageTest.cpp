@@ -426,6 +426,9 @@ private:
         QCOMPARE(status.value(prefix + QStringLiteral("ifmode")), QStringLiteral("4C"));
         QCOMPARE(status.value(prefix + QStringLiteral("flow")), QStringLiteral("01"));
         QCOMPARE(status.value(prefix + QStringLiteral("terminal")), QStringLiteral("dumb"));
+        // The page read the module's last words before it closed: an orderly close, no reset.
+        QTRY_COMPARE(sim_->status().value(prefix + QStringLiteral("telnet_close")),
+                     QStringLiteral("fin"));
     }
 
     LoopbackLan lan_;

@@ -8,8 +8,10 @@ namespace {
 constexpr std::uint8_t kIac = 255;
 constexpr std::uint8_t kDont = 254;
 constexpr std::uint8_t kDo = 253;
+constexpr std::uint8_t kWont = 252;
 constexpr std::uint8_t kWill = 251;
 constexpr std::uint8_t kSb = 250;
+constexpr std::uint8_t kAyt = 246;
 constexpr std::uint8_t kSe = 240;
 constexpr std::uint8_t kEcho = 1;
 constexpr std::uint8_t kSga = 3;
@@ -70,6 +72,9 @@ std::string Upper(std::string text) {
 TelnetMenu::TelnetMenu(Options options) : options_(std::move(options)), serial_(options_.serial) {}
 
 std::string TelnetMenu::Start() {
+    ours_[kEcho].asked = true;
+    ours_[kSga].asked = true;
+    theirs_[kTtype].asked = true;
     return Command(kDo, kTtype) + Command(kWill, kEcho) + Command(kWill, kSga) +
            "*** Lantronix XPort Device Server ***\r\nMAC address " + options_.mac +
            "\r\nSoftware version V6.6.0.2 (080321) XPTEXE\r\n\r\nPress Enter for Setup Mode \r\n";
@@ -185,15 +190,14 @@ void TelnetMenu::TelnetCommand(std::uint8_t byte, std::string& out) {
                 sub_.clear();
                 iacState_ = 3;
             } else {
+                if (byte == kAyt) {
+                    out += "\r\n[Yes]\r\n";
+                }
                 iacState_ = 0;
             }
             return;
         case 2:
-            if (verb_ == kWill && byte == kTtype) {
-                out += std::string{static_cast<char>(kIac),   static_cast<char>(kSb),
-                                   static_cast<char>(kTtype), 1,
-                                   static_cast<char>(kIac),   static_cast<char>(kSe)};
-            }
+            Negotiate(verb_, byte, out);
             iacState_ = 0;
             return;
         case 3:
@@ -218,6 +222,45 @@ void TelnetMenu::TelnetCommand(std::uint8_t byte, std::string& out) {
         default:
             iacState_ = 0;
             return;
+    }
+}
+
+void TelnetMenu::Negotiate(std::uint8_t verb, std::uint8_t option, std::string& out) {
+    // DO and DONT are about what this end does, WILL and WONT about what the client does.
+    const bool aboutUs = verb == kDo || verb == kDont;
+    const bool wanted = verb == kDo || verb == kWill;
+    const bool supported = aboutUs ? option == kEcho || option == kSga : option == kTtype;
+    const std::uint8_t agree = aboutUs ? kWill : kDo;
+    const std::uint8_t refuse = aboutUs ? kWont : kDont;
+    Option& state = (aboutUs ? ours_ : theirs_)[option];
+    if (wanted && !supported) {
+        out += Command(refuse, option);
+        return;
+    }
+    if (wanted == state.on) {
+        state.asked = false;  // no change: never answered, or the answers would loop
+        return;
+    }
+    if (!state.asked) {
+        out += Command(wanted ? agree : refuse, option);  // a request of the client's
+    }
+    state.on = wanted;
+    state.asked = false;
+    if (state.on && !aboutUs) {
+        out += std::string{static_cast<char>(kIac),   static_cast<char>(kSb),
+                           static_cast<char>(kTtype), 1,
+                           static_cast<char>(kIac),   static_cast<char>(kSe)};
+    }
+}
+
+void TelnetMenu::Type(std::uint8_t byte, std::string& out) {
+    const bool echo = ours_[kEcho].on;
+    if ((byte == 8 || byte == 127) && !line_.empty()) {
+        line_.pop_back();
+        out += echo ? "\b \b" : "";
+    } else if (byte >= 32 && byte < 127 && line_.size() < 80) {
+        line_ += static_cast<char>(byte);
+        out += echo ? std::string(1, static_cast<char>(byte)) : std::string();
     }
 }
 
@@ -248,9 +291,7 @@ std::string TelnetMenu::Feed(const std::uint8_t* data, std::size_t size) {
             Line(line, out);
             continue;
         }
-        if (byte >= 32 && byte < 127 && line_.size() < 80) {
-            line_ += static_cast<char>(byte);
-        }
+        Type(byte, out);
     }
     return out;
 }

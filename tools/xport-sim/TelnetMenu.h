@@ -1,9 +1,12 @@
 #pragma once
 // The module's set-up menu on its telnet port, as a conversation: bytes in, bytes out. It
-// negotiates the client's terminal type, strips telnet commands, takes Enter as CR LF, CR NUL,
-// CR or LF, and walks a banner, the main menu and the channel's questions. The serial side it
-// keeps takes effect when the menu's "save and exit" item is chosen.
+// offers to echo and to suppress go-ahead, asks for the client's terminal type, refuses every
+// other option (RFC 855), answers "Are You There", echoes what is typed once the client has
+// agreed to ECHO, takes Enter as CR LF, CR NUL, CR or LF, and walks a banner, the main menu and
+// the channel's questions. The serial side it keeps takes effect when the menu's "save and
+// exit" item is chosen.
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -44,6 +47,8 @@ private:
     std::string Prompt() const;
     std::string MenuText() const;
     void TelnetCommand(std::uint8_t byte, std::string& out);
+    void Negotiate(std::uint8_t verb, std::uint8_t option, std::string& out);
+    void Type(std::uint8_t byte, std::string& out);
 
     Options options_;
     SerialSide serial_;
@@ -58,6 +63,13 @@ private:
     std::uint8_t verb_ = 0;
     std::string sub_;
     std::string terminal_;
+    // Option states, indexed by option: this end's (DO/DONT) and the client's (WILL/WONT).
+    struct Option {
+        bool on = false;
+        bool asked = false;  // this end asked for the change and awaits the answer
+    };
+    std::array<Option, 256> ours_{};
+    std::array<Option, 256> theirs_{};
     bool closed_ = false;
     bool saved_ = false;
 };

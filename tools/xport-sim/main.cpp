@@ -68,8 +68,9 @@ struct Module {
     unsigned setupRecords = 0;
     unsigned ipSetups = 0;
     unsigned telnetSessions = 0;
-    long long flooded = 0;  // bytes of a telnet-flood-* fault that went out
-    unsigned enters = 0;    // CRs the set-up menu was typed, over all its sessions
+    long long flooded = 0;    // bytes of a telnet-flood-* fault that went out
+    unsigned enters = 0;      // CRs the set-up menu was typed, over all its sessions
+    std::string telnetClose;  // how the last set-up session ended: fin, reset, or empty
 };
 
 struct Connection {
@@ -461,20 +462,18 @@ private:
         }
         Connection& c = *it;
         Module& m = modules_[c.module];
-        if (c.closing) {
-            char discard[512];
-            if (::recv(fd, discard, sizeof discard, 0) <= 0) {
-                ::close(fd);
-                c.fd = -1;
-            }
-            return;
-        }
         std::uint8_t buffer[1024];
         const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
         if (n <= 0) {
+            if (c.telnet) {
+                NoteTelnetClose(m, n == 0);
+            }
             ::close(fd);
             c.fd = -1;
             return;
+        }
+        if (c.closing) {
+            return;  // the module has hung up: what the client still says is dropped
         }
         const auto size = static_cast<std::size_t>(n);
         if (c.telnet) {
@@ -572,6 +571,15 @@ private:
         return sent;
     }
 
+    // How the client ended a set-up session: an orderly close (FIN) or a reset (RST), which a
+    // client sends when it closes with the module's words still unread.
+    void NoteTelnetClose(Module& m, bool orderly) {
+        m.telnetClose = orderly ? "fin" : "reset";
+        std::fprintf(stderr, "telnet client of %s %s\n", FormatAddress(m.address).c_str(),
+                     orderly ? "closed the connection" : "reset the connection");
+        WriteStatus();
+    }
+
     void Reap() {
         connections_.erase(std::remove_if(connections_.begin(), connections_.end(),
                                           [](const Connection& c) { return c.fd < 0; }),
@@ -603,7 +611,8 @@ private:
                     << p << "ip_setups=" << m.ipSetups << "\n"
                     << p << "telnet_sessions=" << m.telnetSessions << "\n"
                     << p << "flooded=" << m.flooded << "\n"
-                    << p << "enters=" << m.enters << "\n";
+                    << p << "enters=" << m.enters << "\n"
+                    << p << "telnet_close=" << m.telnetClose << "\n";
             }
         }
         std::rename(temporary.c_str(), config_.statusPath.c_str());

@@ -58,6 +58,7 @@ void TelnetClient::Reset() {
         telnet_ = nullptr;
     }
     serverSentCommand_ = false;
+    sendsTerminalType_ = false;
 }
 
 void TelnetClient::Connect(int timeoutMs) {
@@ -102,6 +103,7 @@ void TelnetClient::Disconnect() {
         // What was typed still goes out; no Closed() for a close of our own.
         QSignalBlocker quiet(socket_);
         socket_->flush();
+        DropUnread();
         socket_->disconnectFromHost();
         if (socket_->state() != QAbstractSocket::UnconnectedState) {
             socket_->waitForDisconnected(1000);
@@ -109,6 +111,18 @@ void TelnetClient::Disconnect() {
         socket_->abort();
     }
     Reset();
+}
+
+void TelnetClient::DropUnread() {
+    // A socket closed with unread bytes in its receive queue is reset by the system. Read what
+    // has arrived; a server that keeps sending is not waited for (a few rounds at most).
+    for (int round = 0; round < 4 && socket_->state() == QAbstractSocket::ConnectedState; ++round) {
+        socket_->readAll();
+        if (!socket_->waitForReadyRead(0)) {
+            break;
+        }
+    }
+    socket_->readAll();
 }
 
 void TelnetClient::OnReadyRead() {
@@ -140,8 +154,16 @@ void TelnetClient::HandleEvent(const telnet_event_t& event) {
         case TELNET_EV_SEND:
             socket_->write(event.data.buffer, static_cast<qint64>(event.data.size));
             break;
+        case TELNET_EV_DO:
+        case TELNET_EV_DONT:
+            // libtelnet reports the option's change once it has answered the request.
+            if (event.neg.telopt == TELNET_TELOPT_TTYPE) {
+                sendsTerminalType_ = event.type == TELNET_EV_DO;
+            }
+            break;
         case TELNET_EV_TTYPE:
-            if (event.ttype.cmd == TELNET_TTYPE_SEND) {
+            // libtelnet passes SEND on whether or not the option was agreed.
+            if (event.ttype.cmd == TELNET_TTYPE_SEND && sendsTerminalType_) {
                 telnet_ttype_is(telnet_, kTerminalType);
             }
             break;

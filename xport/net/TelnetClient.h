@@ -1,8 +1,9 @@
 #pragma once
 // A telnet client on a QTcpSocket, with libtelnet doing the option negotiation: it agrees to
-// send its terminal type and names it "dumb" when the server asks, refuses every other option
-// it is offered, and hands the server's text on without the telnet commands in it. Enter goes
-// out as CR LF until the server has sent any telnet command in this connection, then as CR.
+// send its terminal type, names it "dumb" when the server asks after that agreement (RFC 1091),
+// refuses every other option it is offered, and hands the server's text on without the telnet
+// commands in it. Enter goes out as CR LF until the server has sent any telnet command in this
+// connection, then as CR.
 // Everything happens on the thread that owns the client; signals arrive from its event loop.
 
 #include <QByteArray>
@@ -38,7 +39,9 @@ public:
     void Flush();
     // Reads what has already arrived and not yet been handed on (DataAvailable follows for it).
     void ReadPending();
-    // Closes the connection after what was typed has gone out; no signal follows.
+    // Closes the connection after what was typed has gone out; no signal follows. What the
+    // server has sent and nobody read yet is read and dropped first, so that the close is an
+    // orderly one (FIN) and not a reset.
     void Disconnect();
 
     // True once the server has sent a telnet command in this connection.
@@ -56,6 +59,7 @@ private:
     void HandleEvent(const telnet_event_t& event);
     void OnReadyRead();
     void Reset();
+    void DropUnread();
 
     QString host_;
     quint16 port_ = 0;
@@ -63,5 +67,6 @@ private:
     QTimer connectTimer_;
     telnet_t* telnet_ = nullptr;
     bool serverSentCommand_ = false;
+    bool sendsTerminalType_ = false;  // the server asked DO TTYPE and we agreed
     QByteArray received_;  // text of one read (at most kReadBatch bytes), handed on in one piece
 };

@@ -327,6 +327,56 @@ TEST(XportSimMenu, FaultsStopTheDialogue) {
     EXPECT_FALSE(strict.Saved());
 }
 
+std::string Iac(std::uint8_t verb, std::uint8_t option) {
+    return std::string{'\xFF', static_cast<char>(verb), static_cast<char>(option)};
+}
+
+// The menu as a telnet server for a person's client: each row is a conversation after the
+// module's greeting, each step what the client sends and exactly what the module answers.
+TEST(XportSimMenu, NegotiatesEchoesAndRefusesAsATelnetServer) {
+    constexpr std::uint8_t kWill = 251, kWont = 252, kDo = 253, kDont = 254;
+    constexpr std::uint8_t kEcho = 1, kSga = 3, kTtype = 24, kNaws = 31;
+    const std::string sendTtype("\xFF\xFA\x18\x01\xFF\xF0", 6);
+    using Step = std::pair<std::string, std::string>;  // sent, heard
+    const std::vector<std::pair<const char*, std::vector<Step>>> rows = {
+        {"options it does not support are refused, their refusals not answered",
+         {{Iac(kDo, kNaws), Iac(kWont, kNaws)},
+          {Iac(kWill, kNaws), Iac(kDont, kNaws)},
+          {Iac(kDont, kNaws), ""},
+          {Iac(kWont, kNaws), ""}}},
+        {"what it offered, agreed: echo until the client says DONT ECHO",
+         {{Iac(kDo, kEcho) + Iac(kDo, kSga), ""},
+          {"ab", "ab"},
+          {"\x7f", "\b \b"},
+          {Iac(kDont, kEcho), Iac(kWont, kEcho)},
+          {"c", ""},
+          {Iac(kDo, kEcho), Iac(kWill, kEcho)},
+          {"d", "d"},
+          {Iac(kDo, kEcho), ""}}},
+        {"what it offered, refused: no echo, and the refusal is not answered",
+         {{Iac(kDont, kEcho) + Iac(kDont, kSga), ""}, {"ab", ""}, {Iac(kDont, kEcho), ""}}},
+        {"the terminal type is asked for once per agreement",
+         {{Iac(kWill, kTtype), sendTtype},
+          {Iac(kWill, kTtype), ""},
+          {Iac(kWont, kTtype), Iac(kDont, kTtype)},
+          {Iac(kWont, kTtype), ""},
+          {Iac(kWill, kTtype), Iac(kDo, kTtype) + sendTtype}}},
+    };
+    for (const auto& [name, steps] : rows) {
+        TelnetMenu menu({"00:20:4A:01:02:03", "127.0.0.9", {}, false, -1});
+        menu.Start();
+        for (const auto& [sent, heard] : steps) {
+            EXPECT_EQ(menu.Feed(reinterpret_cast<const std::uint8_t*>(sent.data()), sent.size()),
+                      heard)
+                << name;
+        }
+    }
+    // Are You There gets a visible answer.
+    TelnetMenu menu({"00:20:4A:01:02:03", "127.0.0.9", {}, false, -1});
+    const std::string yes = menu.Feed(reinterpret_cast<const std::uint8_t*>("\xFF\xF6"), 2);
+    EXPECT_TRUE(!yes.empty() && yes.find('\xFF') == std::string::npos) << yes;
+}
+
 TEST(XportSimProcess, AnswersQueriesAndTakesAddresses) {
     SimProcess sim({"--module", Net(20) + ",dhcp=" + Net(120), "--module",
                     Net(21) + ",mac=00:20:4A:AA:BB:CC", "--module", Net(22) + ",fault=silent"});
@@ -391,8 +441,10 @@ TEST(XportSimProcess, TheTunnelAnswersOnceTheSerialSideIsSet) {
         const std::string reply = wizard.Hear(ReadSome(fd, 500));
         ::send(fd, reply.data(), reply.size(), 0);
     }
+    ReadSome(fd, 500);  // the module's last words, up to its close
     ::close(fd);
     EXPECT_TRUE(wizard.closed);
+    EXPECT_TRUE(sim.Await("module.0.telnet_close", "fin"));
     EXPECT_TRUE(sim.Await("module.0.baud", "19200"));
     const auto status = sim.Status();
     EXPECT_EQ(status.at("module.0.ifmode"), "4C");
@@ -401,6 +453,13 @@ TEST(XportSimProcess, TheTunnelAnswersOnceTheSerialSideIsSet) {
     const std::string answer = Identify(Net(40));
     EXPECT_NE(answer.find("MZ4-E Drawer"), std::string::npos) << answer;
     EXPECT_NE(Identify(Net(40)), "");  // and again, on a new connection
+
+    // A client that closes with the greeting unread resets the connection; the module says so.
+    const int rude = Connect(Net(40), xport::kTelnetSetupPort);
+    pollfd p{rude, POLLIN, 0};
+    EXPECT_EQ(::poll(&p, 1, 2000), 1);
+    ::close(rude);
+    EXPECT_TRUE(sim.Await("module.0.telnet_close", "reset"));
 }
 
 TEST(XportSimProcess, TelnetFaults) {
