@@ -172,7 +172,8 @@ private slots:
         // The names after a value that cannot be read are not listed: the redirector's port
         // comes after it at the snapshot, before it at the hand-over.
         QTest::newRow("inventory fails at the snapshot") << "snapshot" << QString();
-        QTest::newRow("inventory fails at the hand-over") << "hand-over" << "/dev/pts/99";
+        QTest::newRow("inventory fails at the hand-over") << "hand-over"
+                                                          << "/dev/pts/99";
     }
     void handOverUnderFaults() {
         QFETCH(QString, fault);
