@@ -206,7 +206,7 @@ void MakeClickable(QWidget* widget, std::function<void()> onClick) {
     widget->installEventFilter(new ClickFilter(widget, std::move(onClick)));
 }
 
-void OnChosen(QAbstractButton* button, QObject* context, std::function<void()> onChosen) {
+void OnChosen(QAbstractButton* button, QObject* context, const std::function<void()>& onChosen) {
     // A click that finds the button checked changes nothing, so `toggled` stays silent.
     auto checkedBefore = std::make_shared<bool>(false);
     QObject::connect(button, &QAbstractButton::pressed, context,

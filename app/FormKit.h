@@ -53,7 +53,7 @@ bool LoadPictureFile(QLabel* image, const QString& path, bool stretch = false);
 // Calls `onChosen` whenever `button` becomes checked, however that happens (the mouse, the
 // keys, an accessibility action, the program), and when the user clicks it while it is
 // already checked: choosing the option again counts as choosing it.
-void OnChosen(QAbstractButton* button, QObject* context, std::function<void()> onChosen);
+void OnChosen(QAbstractButton* button, QObject* context, const std::function<void()>& onChosen);
 
 // Makes a label look and act like a link (blue, underlined, hand cursor) and calls
 // `onClick` on a left click, which assistive technology reaches as the label's press action.

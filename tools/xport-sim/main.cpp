@@ -41,7 +41,7 @@ constexpr std::uint16_t kTunnelPort = xport::kSerialTunnelPort;
 constexpr int kDropAfterAnswers = 3;
 constexpr int kSplitPauseMs = 10;        // before the last byte of a piece cut with split-last
 constexpr std::size_t kRandomPiece = 8;  // the longest piece of a random cut
-constexpr std::size_t kFloodChunk = 64 * 1024;
+constexpr std::size_t kFloodChunk = std::size_t{64} * 1024;
 
 int g_stopPipe[2] = {-1, -1};
 

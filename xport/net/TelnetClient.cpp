@@ -18,7 +18,7 @@ const telnet_telopt_t kOptions[] = {
 constexpr char kTerminalType[] = "dumb";
 constexpr char kIac = static_cast<char>(0xFF);
 // A server that floods is read in batches of this size, so that no read holds the window long.
-constexpr qint64 kReadBatch = 64 * 1024;
+constexpr qint64 kReadBatch = qint64{64} * 1024;
 
 }  // namespace
 
