@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the Qt that the Windows program links against: Qt 6 (qtbase) static for
 # x86_64-w64-mingw32 from Debian's own qt6-base source package, with Debian's Qt of the same
-# version as the host tools, and libtelnet from its source package with the same compilers.
+# version as the host tools.
 # The result goes to a cache folder outside the checkout, with a stamp file that names the
 # source versions and the configure line; a later run with the same stamp does nothing.
 #
@@ -43,7 +43,7 @@ stamp_matches() { [ -f "$1" ] && [ "$(cat "$1")" = "$(expected_stamp)" ]; }
 
 install_packages() {
     local packages=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
-        qt6-base-dev qt6-base-dev-tools libtelnet-dev dpkg-dev cmake ninja-build xz-utils)
+        qt6-base-dev qt6-base-dev-tools dpkg-dev cmake ninja-build xz-utils)
     local missing=() p
     for p in "${packages[@]}"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" ||
@@ -81,18 +81,11 @@ apt_source() {
     (cd "$work" && apt-get "${options[@]}" source -qq "$package=$(package_version "$3")")
 }
 
-build_libtelnet() {
-    local work=$1 src
-    apt_source "$work" libtelnet libtelnet-dev
-    src=$(find "$work" -maxdepth 1 -type d -name 'libtelnet-*' | head -n 1)
-    mkdir -p "$prefix/include" "$prefix/lib"
-    "$triple-gcc-posix" -O2 -c "$src/libtelnet.c" -o "$work/libtelnet.o"
-    "$triple-ar" rcs "$prefix/lib/libtelnet.a" "$work/libtelnet.o"
-    cp "$src/libtelnet.h" "$prefix/include/"
-}
-
 build_qt() {
     local work=$1 src
+    # The configure line names the toolchain file inside the prefix.
+    mkdir -p "$prefix/lib/cmake"
+    cp "$top/cmake/mingw-w64-x86_64.cmake" "$prefix/lib/cmake/vormatic-mingw-toolchain.cmake"
     # An interrupted build of the same stamp goes on where it stopped.
     if [ -f "$work/build/build.ninja" ] && stamp_matches "$work/stamp"; then
         cmake --build "$work/build" --parallel "${VORMATIC_JOBS:-$(nproc)}"
@@ -104,8 +97,6 @@ build_qt() {
     expected_stamp >"$work/stamp"
     apt_source "$work" qt6-base qt6-base-dev
     src=$(find "$work" -maxdepth 1 -type d -name 'qt6-base-*' | head -n 1)
-    mkdir -p "$prefix/lib/cmake"
-    cp "$top/cmake/mingw-w64-x86_64.cmake" "$prefix/lib/cmake/vormatic-mingw-toolchain.cmake"
     mkdir -p "$work/build"
     (cd "$work/build" && "$src/configure" -prefix "$prefix" -xplatform win32-g++ \
         -device-option CROSS_COMPILE="$triple-" -qt-host-path /usr "${features[@]}" \
@@ -158,11 +149,6 @@ started=$SECONDS
 work=$cache/work
 rm -rf "$prefix"
 build_qt "$work"
-# libtelnet's source package is small; when it cannot be had, Qt stays usable and the stamp
-# says so, so the Windows stage can tell what is missing.
-if ! build_libtelnet "$work"; then
-    echo "Qt for Windows: the libtelnet source package could not be fetched" >&2
-fi
 expected_stamp >"$prefix/stamp"
 rm -rf "$work"
 echo "Qt for Windows: built into $prefix in $(((SECONDS - started) / 60)) min"

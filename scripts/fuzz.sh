@@ -10,7 +10,7 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-20}
 shift || true
-all=(printer_answer branding reg_hive ini_file before_ports xport_datagram telnet_dialogue)
+all=(printer_answer branding reg_hive ini_file before_ports xport_datagram telnet_dialogue telnet_codec)
 targets=("${@:-${all[@]}}")
 build="$top/build-fuzz"
 

@@ -5,7 +5,6 @@ packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev
     libgtest-dev googletest
-    libtelnet-dev
     fonts-liberation2
     xvfb  # the display server of the accessibility test
     libglib2.0-bin

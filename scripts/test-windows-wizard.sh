@@ -11,8 +11,8 @@
 #      leaves HKCU RunOnce alone), which resumes the road in a second process.
 # A road whose test is not among the Windows build's tests is reported as not run.
 #
-# Without a Qt for Windows in the cache (and no matching prebuilt copy to unpack), or without
-# libtelnet beside it, nothing is built: the script says why and exits 0, so that the other
+# Without a Qt for Windows in the cache (and no matching prebuilt copy to unpack), nothing is
+# built: the script says why and exits 0, so that the other
 # stages of CI still run.
 #
 #   scripts/test-windows-wizard.sh     build folder build-win-qt/, Linux build folder build/
@@ -36,10 +36,6 @@ prefix=$("$qt_script" --prefix)
 if ! "$qt_script" --unpack; then
     not_run "no Qt for Windows in $prefix, and no prebuilt copy whose stamp matches;" \
         "scripts/build-qt-windows.sh builds one (about an hour on two cores)"
-fi
-if [ ! -f "$prefix/lib/libtelnet.a" ] || [ ! -f "$prefix/include/libtelnet.h" ]; then
-    not_run "the Qt for Windows in $prefix has no libtelnet beside it" \
-        "(scripts/build-qt-windows.sh could not build it from the libtelnet source package)"
 fi
 wine=$(wine_loader)
 if [ -z "$wine" ] || ! command -v x86_64-w64-mingw32-g++-posix >/dev/null; then

@@ -2,21 +2,10 @@
 
 #include <QTcpSocket>
 
-// libtelnet's header uses size_t without including its definition.
-#include <libtelnet.h>
-#include <cstddef>
+#include <string>
 
 namespace {
 
-// Options this client takes part in: it will send its terminal type when asked; everything
-// else is refused by libtelnet's negotiation.
-const telnet_telopt_t kOptions[] = {
-    {TELNET_TELOPT_TTYPE, TELNET_WILL, TELNET_DONT},
-    {-1, 0, 0},
-};
-
-constexpr char kTerminalType[] = "dumb";
-constexpr char kIac = static_cast<char>(0xFF);
 // A server that floods is read in batches of this size, so that no read holds the window long.
 constexpr qint64 kReadBatch = qint64{64} * 1024;
 
@@ -53,18 +42,14 @@ TelnetClient::~TelnetClient() {
 }
 
 void TelnetClient::Reset() {
-    if (telnet_ != nullptr) {
-        telnet_free(telnet_);
-        telnet_ = nullptr;
-    }
-    serverSentCommand_ = false;
-    sendsTerminalType_ = false;
+    codec_ = xport::TelnetCodec();
+    open_ = false;
 }
 
 void TelnetClient::Connect(int timeoutMs) {
     socket_->abort();
     Reset();
-    telnet_ = telnet_init(kOptions, &TelnetClient::OnTelnetEvent, 0, this);
+    open_ = true;
     connectTimer_.start(timeoutMs);
     socket_->connectToHost(host_, port_);
 }
@@ -74,15 +59,13 @@ bool TelnetClient::IsConnected() const {
 }
 
 void TelnetClient::SendCharacter(char c) {
-    if (telnet_ == nullptr || !IsConnected()) {
+    if (!open_ || !IsConnected()) {
         return;
     }
-    if (c == '\r') {
-        const char* enter = serverSentCommand_ ? "\r" : "\r\n";
-        telnet_send(telnet_, enter, serverSentCommand_ ? 1 : 2);
-    } else {
-        telnet_send(telnet_, &c, 1);
-    }
+    const std::string_view enter = codec_.ServerSentCommand() ? "\r" : "\r\n";
+    const std::string bytes =
+        xport::TelnetCodec::Encode(c == '\r' ? enter : std::string_view(&c, 1));
+    socket_->write(bytes.data(), static_cast<qint64>(bytes.size()));
 }
 
 void TelnetClient::Flush() {
@@ -127,47 +110,17 @@ void TelnetClient::DropUnread() {
 
 void TelnetClient::OnReadyRead() {
     const QByteArray bytes = socket_->readAll();
-    if (telnet_ == nullptr || bytes.isEmpty()) {
+    if (!open_ || bytes.isEmpty()) {
         return;
     }
-    if (bytes.contains(kIac)) {
-        serverSentCommand_ = true;
+    std::string text;
+    std::string replies;
+    codec_.Receive(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
+                   text, replies);
+    if (!replies.empty()) {
+        socket_->write(replies.data(), static_cast<qint64>(replies.size()));
     }
-    received_.clear();
-    telnet_recv(telnet_, bytes.constData(), static_cast<size_t>(bytes.size()));
-    if (!received_.isEmpty()) {
-        const QByteArray text = received_;
-        received_.clear();
-        emit DataAvailable(text);
-    }
-}
-
-void TelnetClient::OnTelnetEvent(telnet_t*, telnet_event_t* event, void* user) {
-    static_cast<TelnetClient*>(user)->HandleEvent(*event);
-}
-
-void TelnetClient::HandleEvent(const telnet_event_t& event) {
-    switch (event.type) {
-        case TELNET_EV_DATA:
-            received_.append(event.data.buffer, static_cast<qsizetype>(event.data.size));
-            break;
-        case TELNET_EV_SEND:
-            socket_->write(event.data.buffer, static_cast<qint64>(event.data.size));
-            break;
-        case TELNET_EV_DO:
-        case TELNET_EV_DONT:
-            // libtelnet reports the option's change once it has answered the request.
-            if (event.neg.telopt == TELNET_TELOPT_TTYPE) {
-                sendsTerminalType_ = event.type == TELNET_EV_DO;
-            }
-            break;
-        case TELNET_EV_TTYPE:
-            // libtelnet passes SEND on whether or not the option was agreed.
-            if (event.ttype.cmd == TELNET_TTYPE_SEND && sendsTerminalType_) {
-                telnet_ttype_is(telnet_, kTerminalType);
-            }
-            break;
-        default:
-            break;  // negotiation is libtelnet's; warnings and errors end in the time-outs
+    if (!text.empty()) {
+        emit DataAvailable(QByteArray(text.data(), static_cast<qsizetype>(text.size())));
     }
 }

@@ -1,19 +1,19 @@
 #pragma once
-// A telnet client on a QTcpSocket, with libtelnet doing the option negotiation: it agrees to
-// send its terminal type, names it "dumb" when the server asks after that agreement (RFC 1091),
-// refuses every other option it is offered, and hands the server's text on without the telnet
-// commands in it. Enter goes out as CR LF until the server has sent any telnet command in this
-// connection, then as CR.
-// Everything happens on the thread that owns the client; signals arrive from its event loop.
+// A telnet client on a QTcpSocket, with xport::TelnetCodec doing the option negotiation: it
+// agrees to send its terminal type, names it "dumb" when the server asks after that agreement
+// (RFC 1091), refuses every other option it is offered, and hands the server's text on without
+// the telnet commands in it. Enter goes out as CR LF until the server has sent any telnet command
+// in this connection, then as CR. Everything happens on the thread that owns the client; signals
+// arrive from its event loop.
 
 #include <QByteArray>
 #include <QObject>
 #include <QString>
 #include <QTimer>
 
+#include "xport/TelnetCodec.h"
+
 class QTcpSocket;
-struct telnet_t;
-union telnet_event_t;
 
 class TelnetClient : public QObject {
     Q_OBJECT
@@ -45,7 +45,7 @@ public:
     void Disconnect();
 
     // True once the server has sent a telnet command in this connection.
-    bool ServerSentCommand() const { return serverSentCommand_; }
+    bool ServerSentCommand() const { return codec_.ServerSentCommand(); }
 
 signals:
     void Connected();
@@ -55,8 +55,6 @@ signals:
     void Closed();
 
 private:
-    static void OnTelnetEvent(telnet_t* telnet, telnet_event_t* event, void* user);
-    void HandleEvent(const telnet_event_t& event);
     void OnReadyRead();
     void Reset();
     void DropUnread();
@@ -65,8 +63,6 @@ private:
     quint16 port_ = 0;
     QTcpSocket* socket_;
     QTimer connectTimer_;
-    telnet_t* telnet_ = nullptr;
-    bool serverSentCommand_ = false;
-    bool sendsTerminalType_ = false;  // the server asked DO TTYPE and we agreed
-    QByteArray received_;  // text of one read (at most kReadBatch bytes), handed on in one piece
+    xport::TelnetCodec codec_;
+    bool open_ = false;  // between Connect() and the next Disconnect() or failure
 };

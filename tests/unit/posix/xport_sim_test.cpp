@@ -56,7 +56,7 @@ struct WizardSide {
                 continue;
             }
             sawCommand = true;
-            // DO TTYPE and SB TTYPE SEND are answered as libtelnet does for the wizard.
+            // DO TTYPE and SB TTYPE SEND are answered as the wizard's client does.
             if (bytes.compare(i, 3, "\xFF\xFD\x18") == 0) {
                 reply += "\xFF\xFB\x18";
             } else if (bytes.compare(i, 6, "\xFF\xFA\x18\x01\xFF\xF0") == 0) {
