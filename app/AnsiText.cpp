@@ -18,6 +18,7 @@
 
 namespace {
 
+#ifndef Q_OS_WIN
 // Windows-1252 from 0x80 to 0x9F; the five bytes the code page leaves undefined (0x81, 0x8D,
 // 0x8F, 0x90, 0x9D) become the control characters of the same number, as Windows itself
 // maps them, so that they too come back as the same byte. 0xA0 to 0xFF equal Latin-1.
@@ -25,6 +26,7 @@ constexpr std::array<char16_t, 32> kWindows1252High = {
     0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+#endif
 
 // Texts decoded by FromAnsi, with their bytes. Bounded: a program that reads more distinct
 // texts than this starts afresh (the older texts then go back in the platform's code page).
@@ -49,6 +51,7 @@ bool IsAscii(const std::string& text) {
     return true;
 }
 
+#ifndef Q_OS_WIN  // Windows reads 8-bit text in its own ANSI code page
 QString FromWindows1252(const QByteArray& bytes) {
     QString text;
     text.reserve(bytes.size());
@@ -59,6 +62,7 @@ QString FromWindows1252(const QByteArray& bytes) {
     }
     return text;
 }
+#endif
 
 // The platform's reading of 8-bit text.
 QString Decode(const QByteArray& bytes) {

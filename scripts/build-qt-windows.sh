@@ -27,7 +27,7 @@ features=(
     -qt-zlib -qt-pcre -qt-libpng -qt-freetype -qt-harfbuzz -qt-doubleconversion
     -no-libjpeg -no-gif -no-openssl -no-feature-sql -no-feature-printsupport
     -no-feature-concurrent -no-feature-xml -no-feature-ssl -no-feature-vulkan
-    -no-feature-tabletevent -no-feature-direct2d -no-feature-androiddeployqt
+    -no-feature-tabletevent -no-feature-androiddeployqt
 )
 
 package_version() { dpkg-query -W -f='${source:Version}' "$1" 2>/dev/null || echo none; }

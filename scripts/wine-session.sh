@@ -83,35 +83,6 @@ wine_reg_add() {
     "$wine" reg add "$1" /v "$2" /d "$3" /f </dev/null >>"$wine_logs/wineboot.log" 2>&1
 }
 
-# wine_run_once: what Explorer does at logon with the values under HKCU ...\RunOnce, which
-# Wine's own start-up (wineboot) leaves alone: each value is deleted, then its command line
-# is run (here one after the other, waiting for each), its output in
-# $wine_logs/runonce-NAME.log. Prints each command line it runs; returns the first failing
-# exit status.
-wine_run_once() {
-    local key='HKCU\Software\Microsoft\Windows\CurrentVersion\RunOnce' listing status=0
-    listing=$wine_logs/runonce-query.txt
-    "$wine" reg query "$key" </dev/null >"$listing" 2>&1 || return 0  # no key, nothing to run
-    local name type data program arguments
-    while IFS= read -r line; do
-        line=${line%$'\r'}
-        # "    NAME    REG_SZ    DATA": the fields are four blanks apart.
-        [[ $line =~ ^\ {4}(.+)\ {4}(REG_SZ|REG_EXPAND_SZ)\ {4}(.*)$ ]] || continue
-        name=${BASH_REMATCH[1]} type=${BASH_REMATCH[2]} data=${BASH_REMATCH[3]}
-        "$wine" reg delete "$key" /v "$name" /f </dev/null >>"$wine_logs/wineboot.log" 2>&1
-        # The program is the quoted first part, or the part up to the first blank.
-        if [[ $data =~ ^\"([^\"]*)\"\ *(.*)$ ]] || [[ $data =~ ^([^\ ]*)\ *(.*)$ ]]; then
-            program=${BASH_REMATCH[1]} arguments=${BASH_REMATCH[2]}
-        fi
-        echo "RunOnce $name ($type): $data"
-        local code=0
-        # shellcheck disable=SC2086  # the arguments split at blanks, as the command line does
-        "$wine" "$program" $arguments </dev/null >"$wine_logs/runonce-$name.log" 2>&1 || code=$?
-        [ $status -ne 0 ] || status=$code
-    done <"$listing"
-    return $status
-}
-
 # start_sim NAME OPTIONS...: starts the printer simulator $sim with OPTIONS, its log in
 # $wine_logs/NAME.log, its pid in sim_pids, and waits for the first line of its output: its
 # pseudo-terminal, in $wine_logs/NAME.out.

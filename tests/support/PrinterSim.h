@@ -1,6 +1,12 @@
 #pragma once
 // The printer simulator (tools/vormatic-printer-sim) as a child process of a test: it opens
 // a pseudo-terminal and answers the printer protocol on it.
+// A Windows test cannot plug a new COM port in while it runs (Wine makes its ports when the
+// prefix starts), so there the simulator is the one the test script plugged in before the
+// restart: VORMATIC_WINE_COM_PRINTER names its port, VORMATIC_WINE_COM_IDENTITY the identity it
+// answers, VORMATIC_WINE_COM_PRINTER_LOG its log. It stands for a simulator asked for with
+// that identity, or none: it lists the port among the system's serial ports (as --register
+// does) and takes it off the list when it stops.
 
 #include <QProcess>
 #include <QString>
@@ -26,7 +32,10 @@ public:
     static QString binaryPath();
 
 private:
+    bool AttachToPluggedInPrinter(const QStringList& arguments);
+
     QProcess process_;
     QString device_;
     QString log_;
+    bool listed_ = false;  // Windows: listed among the serial ports by the constructor
 };

@@ -6,8 +6,27 @@
 
 #include "host/BrandingStore.h"
 #include "host/Paths.h"
+#include "host/Registry.h"
+
+#ifdef Q_OS_WIN
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+
+#include "host/RunOnce.h"
+#endif
+
+namespace {
+
+[[maybe_unused]] constexpr const char* kSerialComm = "HARDWARE\\DEVICEMAP\\SERIALCOMM";
+[[maybe_unused]] constexpr const char* kEmptyClasses = "Software\\VormaticTestEmptyClasses";
+
+}  // namespace
 
 Sandbox::Sandbox() : oldCwd_(QDir::currentPath()) {
+    RemoveSystemLeftovers();
+    SaveSerialPortList();
     QDir(root()).mkpath(QStringLiteral("cd"));
     setEnv("VORMATIC_REGISTRY_DIR", registryDir().toUtf8());
     setEnv("XDG_CONFIG_HOME", configHome().toUtf8());
@@ -30,6 +49,71 @@ Sandbox::~Sandbox() {
         }
     }
     BrandingStore::Reset();
+    RemoveSystemLeftovers();
+    RestoreSerialPortList();
+#ifdef Q_OS_WIN
+    if (browserHidden_) {
+        ::RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr);
+        ::RegDeleteTreeA(HKEY_CURRENT_USER, kEmptyClasses);
+    }
+#endif
+}
+
+void Sandbox::SaveSerialPortList() {
+#ifdef Q_OS_WIN
+    for (const std::string& name : reg::ValueNames(reg::Root::LocalMachine, kSerialComm)) {
+        serialPorts_.emplace_back(
+            name, reg::ReadString(reg::Root::LocalMachine, kSerialComm, name).value_or(""));
+        reg::DeleteValue(reg::Root::LocalMachine, kSerialComm, name);
+    }
+#endif
+}
+
+void Sandbox::RestoreSerialPortList() {
+#ifdef Q_OS_WIN
+    for (const std::string& name : reg::ValueNames(reg::Root::LocalMachine, kSerialComm)) {
+        reg::DeleteValue(reg::Root::LocalMachine, kSerialComm, name);
+    }
+    for (const auto& [name, port] : serialPorts_) {
+        reg::WriteString(reg::Root::LocalMachine, kSerialComm, name, port);
+    }
+#endif
+}
+
+void Sandbox::hideRegisteredBrowser() {
+#ifdef Q_OS_WIN
+    // This process's HKEY_CLASSES_ROOT leads to an empty key meanwhile.
+    HKEY empty = nullptr;
+    if (::RegCreateKeyExA(HKEY_CURRENT_USER, kEmptyClasses, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                          &empty, nullptr) == ERROR_SUCCESS) {
+        browserHidden_ = ::RegOverridePredefKey(HKEY_CLASSES_ROOT, empty) == ERROR_SUCCESS;
+        ::RegCloseKey(empty);
+    }
+#else
+    setEnv("BROWSER", QByteArray());
+#endif
+}
+
+QString Sandbox::commonAppData() const {
+#ifdef Q_OS_WIN
+    return QDir::fromNativeSeparators(QString::fromStdString(CommonAppDataPath()));
+#else
+    return dir_.path() + QStringLiteral("/xdg");
+#endif
+}
+
+void Sandbox::RemoveSystemLeftovers() {
+#ifdef Q_OS_WIN
+    ::RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Quorvanta");
+    HKEY runOnce = nullptr;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, kRunOnceKey, 0, KEY_SET_VALUE, &runOnce) ==
+        ERROR_SUCCESS) {
+        ::RegDeleteValueA(runOnce, kRunOnceValue);
+        ::RegCloseKey(runOnce);
+    }
+    QDir(QString::fromStdString(CommonAppDataPath()) + QStringLiteral("/Quorvanta"))
+        .removeRecursively();
+#endif
 }
 
 void Sandbox::setEnv(const char* name, const QByteArray& value) {

@@ -2,24 +2,56 @@
 
 #include <QAbstractButton>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QListWidget>
 #include <QProcess>
 #include <QTest>
+#ifndef Q_OS_WIN
 #include <csignal>
+#endif
 
 #include "tests/support/Sandbox.h"
 #include "tests/support/Wizard.h"
 
+namespace {
+
+// Copies the folder `from` into `to` with everything below it.
+[[maybe_unused]] bool CopyFolder(const QString& from, const QString& to) {
+    const QDir source(from);
+    if (!source.exists() || !QDir().mkpath(to)) {
+        return false;
+    }
+    for (const QFileInfo& entry :
+         source.entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden)) {
+        const QString target = to + QLatin1Char('/') + entry.fileName();
+        const bool copied = entry.isDir() ? CopyFolder(entry.filePath(), target)
+                                          : QFile::copy(entry.filePath(), target);
+        if (!copied) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
 bool MakeDemoCd(Sandbox& sandbox, const QString& log) {
     sandbox.setEnv("VORMATIC_DEMO_INSTALL_SECONDS", "0");
-    sandbox.setEnv("VORMATIC_DEMO_LOG", log.toUtf8());
+    sandbox.setEnv("VORMATIC_DEMO_LOG", QDir::toNativeSeparators(log).toUtf8());
+#ifdef Q_OS_WIN
+    // The Windows CD of scripts/make-windows-cd.sh, with its stand-in installers.
+    const QString cd = qEnvironmentVariable("VORMATIC_WIN_CD");
+    return !cd.isEmpty() && CopyFolder(QDir::fromNativeSeparators(cd), sandbox.cdDir());
+#else
     QProcess script;
     script.start(QStringLiteral("bash"),
                  {QStringLiteral(VORMATIC_SOURCE_DIR "/tools/make-demo-cd.sh"), sandbox.cdDir(),
                   QString(), QStringLiteral(VORMATIC_BUILD_DIR "/tools")});
     return script.waitForFinished(30000) && script.exitStatus() == QProcess::NormalExit &&
            script.exitCode() == 0;
+#endif
 }
 
 void ClickNamed(Wizard& wizard, const char* name) {
@@ -70,6 +102,11 @@ void WalkToUsbPage(Wizard& wizard) {
 }
 
 bool UnplugDemoUsbPrinter(const QString& stateDir) {
+#ifdef Q_OS_WIN
+    // The Windows CD's printer is the test script's, plugged in for the whole run.
+    Q_UNUSED(stateDir);
+    return true;
+#else
     QFile pidFile(stateDir + QStringLiteral("/usb-printer.pid"));
     const qint64 pid =
         pidFile.open(QIODevice::ReadOnly) ? pidFile.readAll().trimmed().toLongLong() : 0;
@@ -95,4 +132,5 @@ bool UnplugDemoUsbPrinter(const QString& stateDir) {
         QTest::qWait(20);
     }
     return false;
+#endif
 }
