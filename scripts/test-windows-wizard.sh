@@ -71,8 +71,9 @@ wine_reg_add 'HKCU\Environment' QT_QPA_FONTDIR 'Z:\usr\share\fonts\truetype\libe
 wine_reg_add 'HKCU\Environment' QT_FORCE_STDERR_LOGGING 1
 
 # Two printers, each on a COM port of its own mapped by the CD's stand-in USB driver before the
-# prefix restarts (Wine makes its ports when it starts): COM5 for the serial road, COM6 for the
-# USB road, whose test unlists its port until the wizard's driver installation lists it again.
+# prefix restarts (Wine makes its ports when it starts): COM5 for the serial road, COM10 for the
+# USB road (a name that CreateFile opens only as \\.\COM10). The sandbox of each test empties
+# the list of ports; the serial test lists COM5, the wizard's driver installation COM10.
 windows_path() { echo "Z:${1//\//\\}"; }
 plug_printer() {
     local name=$1 port=$2 identity=$3
@@ -83,13 +84,13 @@ plug_printer() {
 }
 serial_identity="RX200 Vormatic Tag Printer v2.14"
 plug_printer printer COM5 "$serial_identity"
-plug_printer usb-printer COM6 "MZ4-B Vormatic Slide Printer v1.0"
+plug_printer usb-printer COM10 "MZ4-B Vormatic Slide Printer v1.0"
 wine_restart
 export VORMATIC_WINE_COM_PRINTER=COM5 VORMATIC_WINE_COM_IDENTITY="$serial_identity"
 VORMATIC_WINE_COM_PRINTER_LOG=$(windows_path "$logs/printer.log")
 VORMATIC_WINE_USB_PRINTER_DEVICE=$(head -n1 "$logs/usb-printer.out")
 VORMATIC_WIN_CD=$(windows_path "$cd_dir")
-export VORMATIC_WINE_COM_PRINTER_LOG VORMATIC_WINE_USB_PRINTER=COM6 VORMATIC_WINE_USB_PRINTER_DEVICE
+export VORMATIC_WINE_COM_PRINTER_LOG VORMATIC_WINE_USB_PRINTER=COM10 VORMATIC_WINE_USB_PRINTER_DEVICE
 export VORMATIC_WIN_CD
 
 # --- The roads -------------------------------------------------------------------------------
