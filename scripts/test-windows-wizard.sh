@@ -49,7 +49,7 @@ if command -v ccache >/dev/null; then
 fi
 # -O2, as the Linux build: GCC 12 at -O3 warns falsely (-Wrestrict) inside std::string.
 "$prefix/bin/qt-cmake" -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" -DCMAKE_C_FLAGS_RELEASE="-O2 -DNDEBUG" \
+    -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" \
     -DQT_CHAINLOAD_TOOLCHAIN_FILE="$prefix/lib/cmake/vormatic-mingw-toolchain.cmake" \
     -DVORMATIC_BUILD_BENCH=ON -DVORMATIC_WERROR=ON -DCMAKE_CROSSCOMPILING_EMULATOR="$wine" \
     "${launcher[@]}" >/dev/null
