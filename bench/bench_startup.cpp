@@ -44,7 +44,7 @@ long ResidentKiB() {
     return ::K32GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof counters)
                ? static_cast<long>(counters.WorkingSetSize / 1024)
                : -1;
-#endif
+#else
     std::ifstream status("/proc/self/status");
     std::string line;
     while (std::getline(status, line)) {
@@ -53,6 +53,7 @@ long ResidentKiB() {
         }
     }
     return -1;
+#endif
 }
 
 void Report() {

@@ -18,9 +18,8 @@ QString PrinterSim::binaryPath() {
 
 PrinterSim::PrinterSim(const QStringList& arguments) {
 #ifdef Q_OS_WIN
-    if (AttachToPluggedInPrinter(arguments)) {
-        return;
-    }
+    AttachToPluggedInPrinter(arguments);
+    return;
 #endif
     process_.setProgram(binaryPath());
     process_.setArguments(arguments);
@@ -43,12 +42,12 @@ PrinterSim::~PrinterSim() {
     stop();
 }
 
-bool PrinterSim::AttachToPluggedInPrinter(const QStringList& arguments) {
+void PrinterSim::AttachToPluggedInPrinter(const QStringList& arguments) {
     const qsizetype identityAt = arguments.indexOf(QStringLiteral("--identity"));
     const QString identity = identityAt >= 0 ? arguments.value(identityAt + 1) : QString();
     if (!identity.isEmpty() && identity != qEnvironmentVariable("VORMATIC_WINE_COM_IDENTITY")) {
         qWarning("the plugged-in printer does not answer as %s", qPrintable(identity));
-        return true;  // not started
+        return;  // not started
     }
     device_ = qEnvironmentVariable("VORMATIC_WINE_COM_PRINTER");
     if (device_.isEmpty()) {
@@ -57,7 +56,6 @@ bool PrinterSim::AttachToPluggedInPrinter(const QStringList& arguments) {
         reg::WriteString(reg::Root::LocalMachine, kSerialComm, kListedAs, device_.toStdString());
         listed_ = true;
     }
-    return true;
 }
 
 QString PrinterSim::log() {

@@ -32,7 +32,7 @@ public:
     static QString binaryPath();
 
 private:
-    bool AttachToPluggedInPrinter(const QStringList& arguments);
+    void AttachToPluggedInPrinter(const QStringList& arguments);
 
     QProcess process_;
     QString device_;

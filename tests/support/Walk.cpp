@@ -15,10 +15,11 @@
 #include "tests/support/Sandbox.h"
 #include "tests/support/Wizard.h"
 
+#ifdef Q_OS_WIN
 namespace {
 
 // Copies the folder `from` into `to` with everything below it.
-[[maybe_unused]] bool CopyFolder(const QString& from, const QString& to) {
+bool CopyFolder(const QString& from, const QString& to) {
     const QDir source(from);
     if (!source.exists() || !QDir().mkpath(to)) {
         return false;
@@ -36,6 +37,7 @@ namespace {
 }
 
 }  // namespace
+#endif
 
 bool MakeDemoCd(Sandbox& sandbox, const QString& log) {
     sandbox.setEnv("VORMATIC_DEMO_INSTALL_SECONDS", "0");
